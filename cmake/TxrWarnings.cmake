@@ -1,0 +1,15 @@
+# Warning and sanitizer flags shared by every target of the project.
+add_library(txr_build_flags INTERFACE)
+if(MSVC)
+  target_compile_options(txr_build_flags INTERFACE /W4)
+else()
+  target_compile_options(txr_build_flags INTERFACE -Wall -Wextra)
+  if(TXR_WERROR)
+    target_compile_options(txr_build_flags INTERFACE -Werror)
+  endif()
+  if(TXR_SANITIZE)
+    target_compile_options(txr_build_flags INTERFACE -fsanitize=address,undefined
+                           -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(txr_build_flags INTERFACE -fsanitize=address,undefined)
+  endif()
+endif()

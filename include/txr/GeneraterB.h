@@ -1,0 +1,78 @@
+// Font family 1: a built-in catalogue of five fixed-cell fonts per resolution, fifteen character
+// sets of code tables, glyphs fetched by glyph number from "B.bin" (203 dpi) or "B300.bin" (300 dpi).
+//
+// The character set is chosen by writing the public field charSet (0 to 14) directly, for
+// example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "txr/platform/afx.h"
+#include "txr/platform/afxgdi.h"
+#include "txr/platform/windef.h"
+
+class TXR_API CGeneraterB {
+public:
+    static constexpr int kGlyphBufferSize = 512;
+
+    CGeneraterB();
+    // A copy owns its own blocks and has no open font file.
+    CGeneraterB(const CGeneraterB& other);
+    CGeneraterB& operator=(const CGeneraterB& other);
+    virtual ~CGeneraterB();
+
+    void TXRB();
+    void SetFont();
+    int SetFonttype(int fontNumber);
+    int SetScaleH(int scale);
+    int SetScaleV(int scale);
+    void SetcharCode(int code);
+
+    void BuildBMP();
+    void DrawOneword(CDC* dc, int x, int y);
+    int GetCellW();
+    int GetCellH();
+    void ClearBuffer();
+
+    void Draw16Bit(CDC* dc);
+    void Draw32Bit(CDC* dc);
+    void Draw64Bit(CDC* dc);
+
+    int scaleH = 1;
+    int scaleV = 1;
+    int rowBits = 0;
+    int invert = 0;
+    int resolution = 203;
+    int charSet = 0;
+    unsigned char glyphBuffer[kGlyphBufferSize] = {};
+    std::vector<unsigned char> dibBits;
+    std::vector<unsigned char> flippedRows;
+    unsigned long fontOffset = 0;
+    unsigned short extra1 = 0;
+    unsigned short extra2 = 0;
+    unsigned short cellWidth = 0;
+    unsigned short cellHeight = 0;
+    unsigned short extra3 = 0;
+    unsigned short rowBytes = 0;
+    unsigned short extra4 = 0;
+    unsigned char extra5 = 0;
+    unsigned char extra6 = 0;
+    unsigned char extra7 = 0;
+    // Before the first SetFont there is no table and the range is empty (first above last), so
+    // SetcharCode accepts nothing.
+    const unsigned short* codeTable = nullptr;
+    unsigned char firstCode = 1;
+    unsigned char lastCode = 0;
+    unsigned char extra8 = 0;
+    CString fontPath;
+    std::FILE* fontFile = nullptr;
+    txr::MonoBitmapInfo bitmapInfo = {};
+    int codeIndex = 0;
+    int fontType = 0;
+    int glyphOffset = 0;
+
+private:
+    void SetFonttab();
+    void getcode();
+};

@@ -1,0 +1,74 @@
+// CTXR: the one class a host uses. It holds the font selection, owns one engine per font family,
+// measures a text, and draws it onto a device context (FontOut) or into a BMP file (GetBmpFile)
+// exactly as the printer prints it.
+//
+// Decisions a host can rely on:
+// - family starts at 0 and resolution at 203, so GetStringSize before any SetFont is defined.
+// - A negative scaleH or scaleV is refused like 0: SetFont returns 3 or 4.
+// - Copying a CTXR gives a fully independent copy: the same selection, path and video sense, with
+//   engines and a bitmap painter of its own; nothing is shared and no font file is open in it.
+// - A drawing larger than txr::kMaxStringDots dots, or of zero width (an empty text), is not
+//   made: GetStringSize still reports its size, FontOut paints nothing and GetBmpFile writes
+//   nothing (a file already at the path is left as it was).
+// - FontOut stages its drawing in the file "../string.bmp" relative to the current directory:
+//   two FontOut calls must not run at the same time, not even in two processes sharing a
+//   current directory. The file is removed before FontOut returns or throws.
+#pragma once
+
+#include <cstdint>
+
+#include "txr/GeneraterA.h"
+#include "txr/GeneraterB.h"
+#include "txr/GeneraterZ.h"
+#include "txr/export.h"
+#include "txr/platform.h"
+
+class CDibImage;
+
+namespace txr {
+// The largest string bitmap, in dots, that FontOut and GetBmpFile will make (2^28 dots, 32 MiB
+// of one-bit rows): enough for 255 characters of any font at large magnifications.
+constexpr std::int64_t kMaxStringDots = std::int64_t{1} << 28;
+}  // namespace txr
+
+class TXR_API CTXR {
+public:
+    CTXR();
+    CTXR(const CTXR& other);
+    CTXR& operator=(const CTXR& other);
+    virtual ~CTXR();
+
+    // 0 when the whole selection is accepted, else 1 (family), 2 (font number), 3 (scaleH),
+    // 4 (scaleV) or 5 (rotation: 0 to 3 quarter turns clockwise).
+    int SetFont(int family, int fontType, int scaleH, int scaleV, int rotation, int resolution);
+    // The font directory as a plain prefix: pass it with its trailing separator.
+    void SetPath(CString path);
+    // 1 for reverse video, 0 for normal; returns 1 when accepted, 0 for any other value.
+    int SetInvert(int invert);
+
+    void FontOut(CDC* pDC, int x, int y, CString text);
+    CSize GetStringSize(CString text);
+    void GetBmpFile(CString path, CString text);
+
+    CGeneraterA* engineA;
+    CGeneraterB* engineB;
+    CGeneraterZ* engineZ;
+    int textLength = 0;
+    int family = 0;
+    int penX = 0;
+    int stringWidth = 0;
+    int stringHeight = 0;
+    int scaleH = 1;
+    int scaleV = 1;
+    int rotation = 0;
+    int fontType = 0;
+    int invert = 0;
+    int resolution = 203;
+    int fontReady = 0;
+    CDibImage* dibImage;
+
+private:
+    int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
+    void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
+                   unsigned char* bits, const char* path);
+};
