@@ -20,7 +20,8 @@ TEST(OneBitRows, StrideIsWholeBytesPaddedToFour) {
     const struct {
         std::int64_t width;
         std::size_t stride;
-    } cases[] = {{0, 0}, {-5, 0}, {1, 4}, {8, 4}, {9, 4}, {32, 4}, {33, 8}, {36, 8}, {48, 8}, {80, 12}};
+    } cases[] = {{0, 0},  {-5, 0}, {1, 4},  {8, 4},  {9, 4},
+                 {32, 4}, {33, 8}, {36, 8}, {48, 8}, {80, 12}};
     for (const auto& c : cases) EXPECT_EQ(dibStride(c.width), c.stride) << "width " << c.width;
 }
 
@@ -40,10 +41,11 @@ TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {
     unsigned char header[kOneBitBmpHeaderSize];
     writeOneBitBmpHeader(header, 10, 3);
     const std::vector<unsigned char> expected = {
-        'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,                         // file header
-        40, 0, 0, 0, 10, 0, 0, 0, 3, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 12, 0, 0, 0,  // info
-        120, 0, 0, 0, 120, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,                     //
-        0, 0, 0, 0, 255, 255, 255, 0};                                          // colours
+        'B', 'M', 74, 0, 0,   0,   0,   0, 0, 0, 62, 0, 0, 0,  // file header
+        40,  0,   0,  0, 10,  0,   0,   0, 3, 0, 0,  0, 1, 0, 1, 0,
+        0,   0,   0,  0, 12,  0,   0,   0,                           // info
+        120, 0,   0,  0, 120, 0,   0,   0, 2, 0, 0,  0, 2, 0, 0, 0,  //
+        0,   0,   0,  0, 255, 255, 255, 0};                          // colours
     EXPECT_EQ(std::vector<unsigned char>(header, header + sizeof header), expected);
 }
 

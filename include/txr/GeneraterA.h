@@ -10,7 +10,7 @@
 #include "txr/platform/windef.h"
 
 class TXR_API CGeneraterA {
-public:
+  public:
     // One entry of the directory of font blocks read when the font file is opened.
     struct BlockEntry {
         unsigned long blockSize = 0;
@@ -72,7 +72,7 @@ public:
     unsigned short rowBytes = 0;
     unsigned long filePos = 0;
 
-private:
+  private:
     void Searchaddr();
     void Getcode();
 };

@@ -1,5 +1,6 @@
 // Font family 1: a built-in catalogue of five fixed-cell fonts per resolution, fifteen character
-// sets of code tables, glyphs fetched by glyph number from "B.bin" (203 dpi) or "B300.bin" (300 dpi).
+// sets of code tables, glyphs fetched by glyph number from "B.bin" (203 dpi) or "B300.bin" (300
+// dpi).
 //
 // The character set is chosen by writing the public field charSet (0 to 14) directly, for
 // example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call.
@@ -13,7 +14,7 @@
 #include "txr/platform/windef.h"
 
 class TXR_API CGeneraterB {
-public:
+  public:
     static constexpr int kGlyphBufferSize = 512;
 
     CGeneraterB();
@@ -72,7 +73,7 @@ public:
     int fontType = 0;
     int glyphOffset = 0;
 
-private:
+  private:
     void SetFonttab();
     void getcode();
 };

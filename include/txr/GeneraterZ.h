@@ -11,7 +11,7 @@
 #include "txr/platform/windef.h"
 
 class TXR_API CGeneraterZ {
-public:
+  public:
     struct BlockEntry {
         unsigned long blockSize = 0;
         unsigned long blockStart = 0;
@@ -74,7 +74,7 @@ public:
     txr::MonoBitmapInfo bitmapInfo = {};
     unsigned long filePos = 0;
 
-private:
+  private:
     void Searchaddr();
     void GetCode();
     void showimg(unsigned long filePosition, unsigned short bytesPerRow, unsigned short rowCount);

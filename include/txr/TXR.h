@@ -32,7 +32,7 @@ constexpr std::int64_t kMaxStringDots = std::int64_t{1} << 28;
 }  // namespace txr
 
 class TXR_API CTXR {
-public:
+  public:
     CTXR();
     CTXR(const CTXR& other);
     CTXR& operator=(const CTXR& other);
@@ -67,7 +67,7 @@ public:
     int fontReady = 0;
     CDibImage* dibImage;
 
-private:
+  private:
     int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                    unsigned char* bits, const char* path);

@@ -23,8 +23,8 @@ void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t
 }
 
 void writeOneBitBmpHeader(unsigned char* out, std::int32_t width, std::int32_t height) {
-    const std::uint32_t sizeImage =
-        static_cast<std::uint32_t>(dibStride(width) * static_cast<std::size_t>(height < 0 ? 0 : height));
+    const std::uint32_t sizeImage = static_cast<std::uint32_t>(
+        dibStride(width) * static_cast<std::size_t>(height < 0 ? 0 : height));
     std::memset(out, 0, kOneBitBmpHeaderSize);
     out[0] = 'B';
     out[1] = 'M';

@@ -10,7 +10,7 @@
 
 // A byte string. A text may hold any byte, 0x00 included; GetLength counts them all.
 class TXR_API CString {
-public:
+  public:
     CString() = default;
     CString(const char* text);  // NOLINT: implicit, as in the framework
     CString(const char* bytes, int length);
@@ -32,7 +32,7 @@ public:
     friend bool operator==(const CString& a, const CString& b) { return a.data_ == b.data_; }
     friend bool operator!=(const CString& a, const CString& b) { return a.data_ != b.data_; }
 
-private:
+  private:
     std::string data_;
 };
 
@@ -47,17 +47,17 @@ struct CSize {
 
 // Exceptions are thrown as pointers to heap objects; the catcher calls Delete().
 class TXR_API CException {
-public:
+  public:
     virtual ~CException();
     void Delete();
     virtual BOOL GetErrorMessage(char* buffer, UINT maxLength, UINT* helpContext = nullptr) const;
 
-protected:
+  protected:
     CException() = default;
 };
 
 class TXR_API CFileException : public CException {
-public:
+  public:
     enum {
         none,
         genericException,
@@ -90,7 +90,7 @@ public:
 
 // A binary file. Failures of the throwing members raise CFileException*.
 class TXR_API CFile {
-public:
+  public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
@@ -116,7 +116,7 @@ public:
     const CString& GetFilePath() const { return path_; }
     bool IsOpen() const { return file_ != nullptr; }
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     CString path_;
 };
@@ -129,7 +129,7 @@ struct AFX_EXTENSION_MODULE {
 };
 
 class TXR_API CDynLinkLibrary {
-public:
+  public:
     CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL system = FALSE);
     CDynLinkLibrary(const CDynLinkLibrary&) = delete;
     CDynLinkLibrary& operator=(const CDynLinkLibrary&) = delete;

@@ -9,7 +9,7 @@ class CWnd;
 
 // Owns the GDI object it is attached to: the destructor deletes it.
 class TXR_API CGdiObject {
-public:
+  public:
     CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
@@ -29,14 +29,14 @@ public:
 };
 
 class TXR_API CBitmap : public CGdiObject {
-public:
+  public:
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
     int GetBitmap(BITMAP* out) const;
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }  // NOLINT
 };
 
 class TXR_API CPen : public CGdiObject {
-public:
+  public:
     CPen() = default;
     CPen(int style, int width, COLORREF color);
     BOOL CreatePen(int style, int width, COLORREF color);
@@ -45,7 +45,7 @@ public:
 
 // Owns the device context it is attached to: the destructor deletes it.
 class TXR_API CDC {
-public:
+  public:
     CDC() = default;
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
@@ -76,10 +76,10 @@ public:
 
 // The device context of a window; for no window, that of the whole screen.
 class TXR_API CWindowDC : public CDC {
-public:
+  public:
     explicit CWindowDC(CWnd* window);
     ~CWindowDC() override;
 
-private:
+  private:
     HWND hwnd_ = nullptr;
 };

@@ -10,7 +10,7 @@ namespace txr {
 // A width x height surface of RGB pixels with a device context over it. Hand dc() to FontOut or
 // to a dot preview, then read the pixels back. Pixels outside the surface read as CLR_INVALID.
 class TXR_API Canvas {
-public:
+  public:
     Canvas(int width, int height, COLORREF paper = RGB(255, 255, 255));
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -22,7 +22,7 @@ public:
     COLORREF pixel(int x, int y) const;
     void fill(COLORREF color);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
