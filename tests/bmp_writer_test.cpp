@@ -8,6 +8,7 @@
 #include "common/one_bit_rows.h"
 #include "facade/bmp_writer.h"
 #include "support/bmp_file.h"
+#include "support/picture.h"
 
 namespace txr {
 namespace {
@@ -49,7 +50,7 @@ TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
     writeOneBitBmpHeader(header.data(), 10, 3);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 62), header);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 62, bytes.end()), image.rows);
-    EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::rowsToAscii(kTenByThree));
+    EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(kTenByThree));
 }
 
 TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
@@ -68,7 +69,7 @@ TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
         const OneBitImage turned = turnClockwise(image, c.turns);
         const std::vector<std::uint8_t> bytes = bmpFileBytes(turned);
         EXPECT_EQ(bytes.size(), c.fileSize) << c.turns << " turns";
-        EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::rowsToAscii(c.picture))
+        EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(c.picture))
             << c.turns << " turns";
     }
 }
@@ -88,7 +89,7 @@ TEST(BmpWriter, TurnedRowsHaveZeroPaddingAndSourcePaddingIsNeverRead) {
             }
         }
         // Turning back the other way gives the picture again: no padding dot crept in.
-        EXPECT_EQ(asciiOf(turnClockwise(turned, 3)), test::rowsToAscii({row, row}));
+        EXPECT_EQ(asciiOf(turnClockwise(turned, 3)), test::joined({row, row}));
     }
 }
 

@@ -55,10 +55,4 @@ BmpPicture readOneBitBmp(const std::string& path) {
     return parseOneBitBmp(readFileBytes(path));
 }
 
-std::string rowsToAscii(const std::vector<std::string>& rows) {
-    std::string out;
-    for (const auto& row : rows) out += row + "\n";
-    return out;
-}
-
 }  // namespace txr::test

@@ -21,7 +21,4 @@ struct BmpPicture {
 BmpPicture readOneBitBmp(const std::string& path);
 BmpPicture parseOneBitBmp(const std::vector<std::uint8_t>& bytes);
 
-// Joins picture rows into the '\n'-terminated form the ascii helpers use.
-std::string rowsToAscii(const std::vector<std::string>& rows);
-
 }  // namespace txr::test
