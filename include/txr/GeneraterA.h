@@ -24,11 +24,13 @@
 // - fontType 36 or above (left by a refused SetFonttype): no directory is read, the block header
 //   reads as zeros and nothing is fetched. fontType 35 reads 36 blocks.
 // - showimg reads at most 1024 bytes; it does nothing without an open file.
-// - BuildBMP builds nothing (and drops the old pixels) for a glyph whose rows do not fit in
-//   glyphBuffer; DrawOneword paints nothing unless dibBits holds the whole bitmap that
-//   bitmapInfo describes, or when a scaled position or size does not fit in an int.
+// - BuildBMP pads dibBits rows with 0xFF (paper). For a glyph whose rows do not fit in
+//   glyphBuffer (reachable only by writing the fields by hand) it builds nothing and drops the
+//   old pixels. DrawOneword paints nothing when the glyph is larger than the bitmap BuildBMP
+//   last described, when dibBits does not hold that whole bitmap, or when a scaled position or
+//   size does not fit in an int.
 // - A dot preview called for another row class reads only its copy of rows x rowBits/8 bytes
-//   (at most 1024): rows that lie beyond the copy get no dots.
+//   (at most 1024); bytes it would read beyond the copy give no dots.
 // - TXRA with fetchCount 0 closes a stream still left in fontFile before it opens the file.
 // - Copies: a copy owns its own buffers and has no open file (fontFile nullptr, fetchCount 0);
 //   assignment closes this object's open file first.
