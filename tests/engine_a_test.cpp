@@ -8,6 +8,7 @@
 
 #include "common/big_endian.h"
 #include "fontkit/font_file_a.h"
+#include "support/raster_ascii.h"
 #include "txr/GeneraterA.h"
 
 namespace txr {
@@ -343,6 +344,82 @@ TEST_F(EngineA, BuildBMPMakesBottomUpComplementedRowsPaddedToFourBytes) {
     EXPECT_EQ(engine.bitmapInfo.bmiHeader.biWidth, 0);
     EXPECT_EQ(engine.bitmapInfo.bmiHeader.biHeight, 2);
     EXPECT_EQ(engine.dibBits.size(), 8u);  // the previous pixels stay
+}
+
+// A 3 x 2 glyph "#.#" / ".#." with leftOffset -1 and ascent 2, in fonts 0-16 (cell height 4,
+// baseline 1 from the bottom: top row 1) and in font 17 (baseline 4 from the top: top row 2).
+TEST_F(EngineA, DrawOnewordPlacesTheMagnifiedGlyphByFontKind) {
+    std::vector<FontBlockA> blocks(18, {'A', 'A', 1, 4, 4, {{'A', {{"#.#", ".#."}}, -1, 2, 3}}});
+    blocks[17].baseLine = 4;
+    writeFont(blocks);
+    const struct {
+        int font, scaleH, scaleV, invert, x, width, height;
+        const char* expected;
+    } cases[] = {
+        {0, 1, 1, 0, 2, 6, 4, "......\n.#.#..\n..#...\n......\n"},
+        {0, 1, 1, 1, 2, 6, 4, "......\n..#...\n.#.#..\n......\n"},
+        {17, 1, 1, 0, 2, 6, 4, "......\n......\n.#.#..\n..#...\n"},
+        {0, 2, 3, 0, 2, 9, 9,
+         ".........\n.........\n.........\n"
+         "..##..##.\n..##..##.\n..##..##.\n"
+         "....##...\n....##...\n....##...\n"},
+    };
+    for (const auto& c : cases) {
+        CGeneraterA e;
+        prepare(e);
+        e.SetFonttype(c.font);
+        e.SetScaleH(c.scaleH);
+        e.SetScaleV(c.scaleV);
+        e.invert = c.invert;
+        fetch(e, 'A');
+        e.BuildBMP();
+        test::MonoSurface surface(c.width, c.height);
+        e.DrawOneword(surface.dc(), c.x, 0);
+        EXPECT_EQ(surface.ascii(), c.expected) << "font " << c.font << " scale " << c.scaleH << "x"
+                                               << c.scaleV << " invert " << c.invert;
+    }
+}
+
+// Preview dots: 8 units apart, first row at 8 * (cellHeight - baseLine - ascent) + 54 for fonts
+// 0-16 (cell 24, baseline 4) and 8 * (baseLine - ascent) + 54 for font 17 (baseline 20).
+TEST_F(EngineA, DotPreviewDrawsRoundDotsAtTheGridPositions) {
+    const std::string edges16 = "#" + std::string(14, '.') + "#";
+    const std::string last80 = std::string(79, '.') + "#";
+    FontBlockA block{'a', 'c',
+                     4,   16,
+                     24,  {{'a', {{edges16}}}, {'b', {{edges16}}, -1}, {'c', {{last80, last80}}}}};
+    std::vector<FontBlockA> blocks(18, block);
+    blocks[17].baseLine = 20;
+    writeFont(blocks);
+    using Dots = std::vector<std::pair<int, int>>;
+    const struct {
+        int font, code;
+        void (CGeneraterA::*draw)(CDC*);
+        Dots dots;
+    } cases[] = {
+        {0, 'a', &CGeneraterA::Draw16Bit, {{14, 214}, {134, 214}}},
+        {17, 'a', &CGeneraterA::Draw16Bit, {{14, 214}, {134, 214}}},
+        {0, 'b', &CGeneraterA::Draw16Bit, {{6, 214}, {126, 214}}},
+        {0, 'c', &CGeneraterA::Draw128Bit, {{646, 214}, {646, 222}}},
+        {0, 'a', &CGeneraterA::Draw128Bit, {{31, 214}}},  // wrong class: reads only its 2 bytes
+    };
+    const COLORREF blue = RGB(0, 0, 255);
+    for (const auto& c : cases) {
+        CGeneraterA e;
+        prepare(e);
+        e.SetFonttype(c.font);
+        fetch(e, c.code);
+        Canvas canvas(660, 240);
+        const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
+        (e.*c.draw)(canvas.dc());
+        EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen);
+        int bluePixels = 0;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x) bluePixels += canvas.pixel(x, y) == blue;
+        EXPECT_EQ(bluePixels, 21 * static_cast<int>(c.dots.size()))
+            << "font " << c.font << " " << char(c.code);
+        for (const auto& [x, y] : c.dots) EXPECT_EQ(canvas.pixel(x, y), blue) << x << "," << y;
+    }
 }
 
 }  // namespace
