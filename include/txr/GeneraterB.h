@@ -3,9 +3,19 @@
 // dpi).
 //
 // The character set is chosen by writing the public field charSet (0 to 14) directly, for
-// example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call.
+// example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call (the
+// next SetFont). A charSet outside 0 to 14 keeps the table and code range already in force.
+//
+// Choices made here:
+// - The 7-bit sets 6 to 14 of fonts 0 to 3 accept codes 20 to 122 only. Their tables also hold
+//   entries for codes 123 to 127, which are therefore never reached.
+// - SetFont with a resolution other than 203 and 300, or a fontType written directly outside 0
+//   to 4, changes neither the record nor the table.
+// - TXRB closes a font file that is still open before it opens the file anew.
+// - A code whose glyph number is none leaves glyphOffset at -1 and reads nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
@@ -18,7 +28,8 @@ class TXR_API CGeneraterB {
     static constexpr int kGlyphBufferSize = 512;
 
     CGeneraterB();
-    // A copy owns its own blocks and has no open font file.
+    // A copy owns its own blocks and has no open font file; assignment first closes the font
+    // file this object has open.
     CGeneraterB(const CGeneraterB& other);
     CGeneraterB& operator=(const CGeneraterB& other);
     virtual ~CGeneraterB();
@@ -63,6 +74,7 @@ class TXR_API CGeneraterB {
     // Before the first SetFont there is no table and the range is empty (first above last), so
     // SetcharCode accepts nothing.
     const unsigned short* codeTable = nullptr;
+    std::size_t codeTableLength = 0;  // entries in codeTable; codes past its end have no glyph
     unsigned char firstCode = 1;
     unsigned char lastCode = 0;
     unsigned char extra8 = 0;
