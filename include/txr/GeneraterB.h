@@ -13,6 +13,8 @@
 //   to 4, changes neither the record nor the table.
 // - TXRB closes a font file that is still open before it opens the file anew.
 // - A code whose glyph number is none leaves glyphOffset at -1 and reads nothing.
+// - A dot preview whose rows are wider than the font's (Draw32Bit on a 16-dot font, Draw64Bit on
+//   a 16- or 32-dot font) draws only the dots that lie within the glyph's copied rows.
 #pragma once
 
 #include <cstddef>
