@@ -8,7 +8,8 @@
 //
 // Choices made here:
 // - The 7-bit sets 6 to 14 of fonts 0 to 3 accept codes 20 to 122 only. Their tables also hold
-//   entries for codes 123 to 127, which are therefore never reached.
+//   entries for codes 123 to 127, which are therefore never reached: the national glyphs of sets
+//   8 to 14 in B.bin, none in B300.bin except in set 14's array, which both resolutions share.
 // - SetFont with a resolution other than 203 and 300, or a fontType written directly outside 0
 //   to 4, changes neither the record nor the table.
 // - TXRB closes a font file that is still open before it opens the file anew.
