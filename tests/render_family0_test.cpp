@@ -110,40 +110,33 @@ TEST_F(RenderFamily0, MagnifiedTurnedReverseVideoExportMatchesThePicture) {
     }
 }
 
+// Block 9 (font 9 at 203 dpi) has cells 17 high with the baseline 1 row up: 5-row glyphs of
+// ascent 5 start in row 11, and the string is 3 rows taller than the cell.
+constexpr int kBlock9Top = 17 - 1 - 5;
+
 TEST_F(RenderFamily0, ProportionalFontsAdvanceByGlyphAndAddRowsBelow) {
     select(9);
-    EXPECT_EQ(txr_.GetStringSize("Ai"), CSize(8, 11));
-    EXPECT_EQ(drawn("Ai", 8, 11), test::joined({
-                                      "........",
-                                      "........",
-                                      ".###..#.",
-                                      "#...#...",
-                                      "#####.#.",
-                                      "#...#.#.",
-                                      "#...#.#.",
-                                      "........",
-                                      "........",
-                                      "........",
-                                      "........",
-                                  }));
+    EXPECT_EQ(txr_.GetStringSize("Ai"), CSize(8, 20));
+    const Picture ai = {
+        ".###..#.", "#...#...", "#####.#.", "#...#.#.", "#...#.#.",
+    };
+    EXPECT_EQ(drawn("Ai", 8, 20), test::joined(test::placed(ai, 0, kBlock9Top, 8, 20)));
 }
 
 TEST_F(RenderFamily0, LaterGlyphsPaperCoversEarlierInk) {
     select(9);
     // Each "o" is 4 dots wide but advances 2: the second one's blank middle covers the first's
     // right-hand ink.
-    const std::string rows = drawn("oo", 4, 11);
-    EXPECT_EQ(rows.substr(5 * 5, 10), "#.#.\n#.#.\n");
+    EXPECT_EQ(drawn("oo", 4, 20), test::joined(test::placed({"#.#.", "#.#."}, 0, 14, 4, 20)));
 }
 
 TEST_F(RenderFamily0, CodeWithoutGlyphIsBlankWithTheSizeOfTheGlyphBefore) {
     select(9);
     // 'q' has no glyph: it advances like the 'A' before it and paints a blank 5 x 5 area.
-    EXPECT_EQ(txr_.GetStringSize("Aq"), CSize(12, 11));
-    EXPECT_EQ(drawn("Aqi", 14, 11).substr(2 * 15, 15), ".###........#.\n");
+    EXPECT_EQ(txr_.GetStringSize("Aq"), CSize(12, 20));
+    EXPECT_EQ(drawn("Aqi", 14, 20).substr(kBlock9Top * 15, 15), ".###........#.\n");
     select(0);
-    EXPECT_EQ(drawn("qA", 12, 8),
-              test::joined(test::placed(test::placed(kA, 0, 2, 5, 8), 6, 0, 12, 8)));
+    EXPECT_EQ(drawn("qA", 12, 8), test::joined(test::placed(kA, 6, 2, 12, 8)));
 }
 
 TEST_F(RenderFamily0, FontsAboveSixteenCountTheBaselineFromTheTop) {
