@@ -74,7 +74,10 @@ FreeTypeFont::FreeTypeFont(const std::string& path, int pixelSize)
     }
     handles_->face.reset(face);
     // Unicode when the face has it; otherwise the face's own map (BDF files in a private encoding).
-    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 && !face->charmap &&
+        face->num_charmaps > 0) {
+        FT_Set_Charmap(face, face->charmaps[0]);
+    }
 
     if (FT_IS_SCALABLE(face)) {
         if (FT_Error error = FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize))) {
