@@ -1,0 +1,300 @@
+// Pixel storage and the pixel operations of the in-memory raster.
+#include "platform/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace txr {
+namespace {
+
+constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
+
+std::size_t oneBitStride(int width) {
+    return (static_cast<std::size_t>(width) + 7) / 8;
+}
+
+// The bits of byte `index` that lie within dots [left, right) of a packed row.
+unsigned char byteMask(std::int64_t index, std::int64_t left, std::int64_t right) {
+    const std::int64_t first = std::max<std::int64_t>(left - index * 8, 0);
+    const std::int64_t end = std::min<std::int64_t>(right - index * 8, 8);
+    if (first >= end) return 0;
+    return static_cast<unsigned char>((0xFFu >> first) & (0xFFu << (8 - end)));
+}
+
+// Applies `change(byte, mask)` to the bytes of a packed row that hold dots [left, right).
+template <typename Change>
+void forEachByte(unsigned char* row, std::int64_t left, std::int64_t right, Change change) {
+    if (left >= right) return;
+    const std::int64_t lastByte = (right - 1) / 8;
+    for (std::int64_t b = left / 8; b <= lastByte; ++b) {
+        row[b] = change(row[b], byteMask(b, left, right));
+    }
+}
+
+bool oneBitDot(const unsigned char* row, std::int64_t x) {
+    return ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0;
+}
+
+std::int64_t integerSqrt(std::int64_t value) {
+    auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(value)));
+    while (root * root > value) --root;
+    while ((root + 1) * (root + 1) <= value) ++root;
+    return root;
+}
+
+// The smallest k in [low, high] for which the monotone `test` holds (false ... false true ...),
+// or high + 1 when there is none.
+template <typename Test>
+std::uint64_t firstTrue(std::uint64_t low, std::uint64_t high, Test test) {
+    std::uint64_t end = high + 1;
+    while (low < end) {
+        const std::uint64_t mid = low + (end - low) / 2;
+        if (test(mid)) {
+            end = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return end;
+}
+
+void mergeOneBitRow(unsigned char* row, const unsigned char* scratch, std::int64_t left,
+                    std::int64_t right) {
+    const std::int64_t lastByte = (right - 1) / 8;
+    for (std::int64_t b = left / 8; b <= lastByte; ++b) {
+        const unsigned char mask = byteMask(b, left, right);
+        row[b] = static_cast<unsigned char>((row[b] & ~mask) | (scratch[b] & mask));
+    }
+}
+
+}  // namespace
+
+Surface::Surface(PixelFormat format, int width, int height)
+    : format_(format), width_(width), height_(height), stride_(oneBitStride(width)) {
+    if (format == PixelFormat::oneBit) {
+        bits_.assign(stride_ * static_cast<std::size_t>(height), 0);
+    } else {
+        rgb_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    }
+}
+
+bool Surface::storageFits(PixelFormat format, std::int64_t width, std::int64_t height) {
+    if (width < 0 || height < 0 || width > INT32_MAX || height > INT32_MAX) return false;
+    const std::uint64_t rowBytes = format == PixelFormat::oneBit
+                                       ? (static_cast<std::uint64_t>(width) + 7) / 8
+                                       : static_cast<std::uint64_t>(width) * 4;
+    return rowBytes == 0 || static_cast<std::uint64_t>(height) <= kMaxSurfaceBytes / rowBytes;
+}
+
+std::unique_ptr<Surface> Surface::create(PixelFormat format, int width, int height) {
+    if (!storageFits(format, width, height)) return nullptr;
+    try {
+        return std::unique_ptr<Surface>(new Surface(format, width, height));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::uint32_t Surface::pixelOf(COLORREF colour) const {
+    if (format_ == PixelFormat::oneBit) return isLight(colour) ? 1 : 0;
+    return colour & kRgbMask;
+}
+
+COLORREF Surface::colourOf(std::uint32_t pixel) const {
+    if (format_ == PixelFormat::oneBit) return pixel != 0 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    return pixel & kRgbMask;
+}
+
+std::uint32_t Surface::complementOf(std::uint32_t pixel) const {
+    return format_ == PixelFormat::oneBit ? (pixel ^ 1u) : (pixel ^ kRgbMask);
+}
+
+std::uint32_t Surface::pixel(int x, int y) const {
+    if (format_ == PixelFormat::oneBit) return oneBitDot(oneBitRow(y), x) ? 1 : 0;
+    return rgbRow(y)[x];
+}
+
+void Surface::setPixel(int x, int y, std::uint32_t pixel) {
+    fill(DotRect{x, y, std::int64_t{x} + 1, std::int64_t{y} + 1}, pixel);
+}
+
+DotRect Surface::clip(const DotRect& rect) const {
+    DotRect clipped{std::max<std::int64_t>(rect.left, 0), std::max<std::int64_t>(rect.top, 0),
+                    std::min<std::int64_t>(rect.right, width_),
+                    std::min<std::int64_t>(rect.bottom, height_)};
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return DotRect{};
+    return clipped;
+}
+
+void Surface::fill(const DotRect& rect, std::uint32_t pixel) {
+    const DotRect area = clip(rect);
+    for (auto y = static_cast<int>(area.top); y < area.bottom; ++y) {
+        if (format_ == PixelFormat::oneBit) {
+            forEachByte(oneBitRow(y), area.left, area.right, [pixel](unsigned char b, unsigned m) {
+                return static_cast<unsigned char>(pixel != 0 ? (b | m) : (b & ~m));
+            });
+        } else {
+            std::fill(rgbRow(y) + area.left, rgbRow(y) + area.right, pixel & kRgbMask);
+        }
+    }
+}
+
+void Surface::invert(const DotRect& rect) {
+    const DotRect area = clip(rect);
+    for (auto y = static_cast<int>(area.top); y < area.bottom; ++y) {
+        if (format_ == PixelFormat::oneBit) {
+            forEachByte(oneBitRow(y), area.left, area.right, [](unsigned char b, unsigned m) {
+                return static_cast<unsigned char>(b ^ m);
+            });
+        } else {
+            std::uint32_t* row = rgbRow(y);
+            for (std::int64_t x = area.left; x < area.right; ++x) row[x] ^= kRgbMask;
+        }
+    }
+}
+
+void Surface::readOneBitRow(int y, std::int64_t dots, unsigned char* out,
+                            std::size_t stride) const {
+    std::memset(out, 0, stride);
+    const std::int64_t count =
+        std::min({dots, static_cast<std::int64_t>(width_), static_cast<std::int64_t>(stride) * 8});
+    if (count <= 0) return;
+    if (format_ == PixelFormat::oneBit) {
+        const auto bytes = static_cast<std::size_t>((count + 7) / 8);
+        std::memcpy(out, oneBitRow(y), bytes);
+        out[bytes - 1] &= byteMask(static_cast<std::int64_t>(bytes) - 1, 0, count);
+        return;
+    }
+    const std::uint32_t* row = rgbRow(y);
+    for (std::int64_t x = 0; x < count; ++x) {
+        if (isLight(row[x])) out[x >> 3] |= static_cast<unsigned char>(0x80u >> (x & 7));
+    }
+}
+
+void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& source,
+                   const BlitBox& dest, bool complement) {
+    if (source.width <= 0 || source.height <= 0 || dest.width <= 0 || dest.height <= 0) return;
+    // Destination offsets that land on the surface.
+    const std::int64_t iBegin = std::max<std::int64_t>(0, -dest.x);
+    const std::int64_t iEnd = std::min<std::int64_t>(dest.width, surface.width() - dest.x);
+    const std::int64_t jBegin = std::max<std::int64_t>(0, -dest.y);
+    const std::int64_t jEnd = std::min<std::int64_t>(dest.height, surface.height() - dest.y);
+    if (iBegin >= iEnd || jBegin >= jEnd) return;
+
+    // Source column of each painted destination column. The mapping never decreases, so the
+    // columns whose source lies inside the image form one run.
+    std::vector<std::int64_t> columns;
+    std::int64_t firstColumn = 0;
+    for (std::int64_t i = iBegin; i < iEnd; ++i) {
+        const std::int64_t sx = source.x + i * source.width / dest.width;
+        if (sx < 0) continue;
+        if (sx >= image.width) break;
+        if (columns.empty()) firstColumn = dest.x + i;
+        columns.push_back(sx);
+    }
+    if (columns.empty()) return;
+    const std::int64_t left = firstColumn;
+    const std::int64_t right = left + static_cast<std::int64_t>(columns.size());
+
+    std::uint32_t pixels[2] = {surface.pixelOf(image.colours[0]),
+                               surface.pixelOf(image.colours[1])};
+    if (complement) {
+        for (auto& p : pixels) p = surface.complementOf(p);
+    }
+
+    const bool oneBit = surface.format() == PixelFormat::oneBit;
+    std::vector<unsigned char> bitScratch(oneBit ? (static_cast<std::size_t>(right) + 7) / 8 : 0);
+    std::vector<std::uint32_t> rgbScratch(oneBit ? 0 : columns.size());
+    std::int64_t scratchRow = -1;
+    for (std::int64_t j = jBegin; j < jEnd; ++j) {
+        const std::int64_t k = j * source.height / dest.height;
+        const std::int64_t stored =
+            image.bottomUp ? source.y + source.height - 1 - k : source.y + k;
+        if (stored < 0 || stored >= image.height) continue;
+        if (stored != scratchRow) {
+            // Consecutive destination rows from one source row reuse the converted row.
+            const unsigned char* from =
+                image.bits + static_cast<std::size_t>(stored) * image.stride;
+            if (oneBit) {
+                std::fill(bitScratch.begin() + left / 8, bitScratch.end(), 0);
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    if (pixels[oneBitDot(from, columns[c]) ? 1 : 0] == 0) continue;
+                    const std::int64_t x = left + static_cast<std::int64_t>(c);
+                    bitScratch[x >> 3] |= static_cast<unsigned char>(0x80u >> (x & 7));
+                }
+            } else {
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    rgbScratch[c] = pixels[oneBitDot(from, columns[c]) ? 1 : 0];
+                }
+            }
+            scratchRow = stored;
+        }
+        const auto y = static_cast<int>(dest.y + j);
+        if (oneBit) {
+            mergeOneBitRow(surface.oneBitRow(y), bitScratch.data(), left, right);
+        } else {
+            std::copy(rgbScratch.begin(), rgbScratch.end(), surface.rgbRow(y) + left);
+        }
+    }
+}
+
+void drawLine(Surface& surface, POINT from, POINT to, int penWidth, std::uint32_t pixel) {
+    const bool thin = penWidth <= 1;
+    const std::int64_t width = std::min(penWidth, kMaxPenWidth);
+    const std::int64_t radius = thin ? 0 : width / 2;
+    std::vector<std::int64_t> halfSpan(static_cast<std::size_t>(radius) + 1, 0);
+    for (std::int64_t dy = 0; dy <= radius && !thin; ++dy) {
+        halfSpan[static_cast<std::size_t>(dy)] = integerSqrt((width * width - 4 * dy * dy) / 4);
+    }
+
+    const std::int64_t dx = std::int64_t{to.x} - from.x;
+    const std::int64_t dy = std::int64_t{to.y} - from.y;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const auto major = static_cast<std::uint64_t>(std::llabs(xMajor ? dx : dy));
+    const auto minor = static_cast<std::uint64_t>(std::llabs(xMajor ? dy : dx));
+    if (thin && major == 0) return;
+    const std::uint64_t lastStep = thin ? major - 1 : major;
+
+    const std::int64_t majorStart = xMajor ? from.x : from.y;
+    const std::int64_t minorStart = xMajor ? from.y : from.x;
+    const std::int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    // Rounded minor offset at step k; k * minor + major / 2 stays below 2^64 for int coordinates.
+    auto minorAt = [&](std::uint64_t k) {
+        const std::uint64_t offset = major == 0 ? 0 : (k * minor + major / 2) / major;
+        return minorStart + minorSign * static_cast<std::int64_t>(offset);
+    };
+
+    // Only steps whose dot can touch the surface are visited.
+    const std::int64_t majorLow = -radius;
+    const std::int64_t majorHigh = (xMajor ? surface.width() : surface.height()) - 1 + radius;
+    const std::int64_t minorLow = -radius;
+    const std::int64_t minorHigh = (xMajor ? surface.height() : surface.width()) - 1 + radius;
+    std::int64_t kLow = majorSign > 0 ? majorLow - majorStart : majorStart - majorHigh;
+    std::int64_t kHigh = majorSign > 0 ? majorHigh - majorStart : majorStart - majorLow;
+    kLow = std::max<std::int64_t>(kLow, 0);
+    kHigh = std::min<std::int64_t>(kHigh, static_cast<std::int64_t>(lastStep));
+    if (kLow > kHigh) return;
+    const auto first = firstTrue(kLow, kHigh, [&](std::uint64_t k) {
+        return minorSign > 0 ? minorAt(k) >= minorLow : minorAt(k) <= minorHigh;
+    });
+    const auto pastEnd = firstTrue(kLow, kHigh, [&](std::uint64_t k) {
+        return minorSign > 0 ? minorAt(k) > minorHigh : minorAt(k) < minorLow;
+    });
+
+    for (std::uint64_t k = first; k < pastEnd; ++k) {
+        const std::int64_t along = majorStart + majorSign * static_cast<std::int64_t>(k);
+        const std::int64_t across = minorAt(k);
+        const std::int64_t x = xMajor ? along : across;
+        const std::int64_t y = xMajor ? across : along;
+        for (std::int64_t row = -radius; row <= radius; ++row) {
+            const std::int64_t half = halfSpan[static_cast<std::size_t>(std::llabs(row))];
+            surface.fill(DotRect{x - half, y + row, x + half + 1, y + row + 1}, pixel);
+        }
+    }
+}
+
+}  // namespace txr

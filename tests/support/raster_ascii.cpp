@@ -1,0 +1,53 @@
+// Drawing-test helpers over the platform's drawing calls.
+#include "support/raster_ascii.h"
+
+#include <vector>
+
+#include "common/one_bit_rows.h"
+
+namespace txr::test {
+
+MonoSurface::MonoSurface(int width, int height, bool black) : width_(width), height_(height) {
+    dc_.CreateCompatibleDC(nullptr);
+    bitmap_.CreateCompatibleBitmap(&dc_, width, height);
+    previous_ = ::SelectObject(dc_, bitmap_);
+    ::PatBlt(dc_, 0, 0, width, height, black ? BLACKNESS : WHITENESS);
+}
+
+MonoSurface::~MonoSurface() {
+    if (previous_ != nullptr) ::SelectObject(dc_, previous_);
+    bitmap_.DeleteObject();
+    dc_.DeleteDC();
+}
+
+std::string MonoSurface::ascii() const {
+    MonoBitmapInfo info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 1;
+    const std::size_t stride = dibStride(width_);
+    std::vector<unsigned char> rows(stride * static_cast<std::size_t>(height_));
+    const int got = GetDIBits(dc_, bitmap_, 0, static_cast<UINT>(height_), rows.data(), info.get(),
+                              DIB_RGB_COLORS);
+    if (got != height_) return "GetDIBits failed\n";
+    std::string picture;
+    for (int y = 0; y < height_; ++y) {
+        const unsigned char* row = rows.data() + static_cast<std::size_t>(height_ - 1 - y) * stride;
+        for (int x = 0; x < width_; ++x) picture += (row[x / 8] >> (7 - x % 8)) & 1 ? '.' : '#';
+        picture += '\n';
+    }
+    return picture;
+}
+
+std::string asciiOf(const txr::Canvas& canvas, COLORREF ink) {
+    std::string picture;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) picture += canvas.pixel(x, y) == ink ? '#' : '.';
+        picture += '\n';
+    }
+    return picture;
+}
+
+}  // namespace txr::test
