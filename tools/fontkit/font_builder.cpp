@@ -303,6 +303,7 @@ BdfGlyph bdfGlyph(const std::string& name, int code, const GlyphPicture& picture
     glyph.ascent = ascent;
     glyph.advance = advance;
     GlyphPicture boxed = picture;
+    if (storedWidth < 0) storedWidth = picture.width();  // readers may leave "the picture's"
     const int boxWidth = std::max(storedWidth, picture.width());
     for (auto& row : boxed.rows) row.resize(static_cast<std::size_t>(boxWidth), '.');
     glyph.setPicture(boxed);
@@ -534,7 +535,7 @@ std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint
                     }
                 }
                 if (!any) continue;
-                const int width = beyondCell ? rowWidth : glyph->cellWidth;
+                const int width = beyondCell ? rowWidth : std::min(glyph->cellWidth, rowWidth);
                 GlyphPicture picture;
                 for (int y = 0; y < glyph->cellHeight; ++y) {
                     std::string row;
