@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fontkit/bdf.h"
+#include "fontkit/code_pages.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/font_file_a.h"
@@ -187,6 +188,38 @@ TEST(FontSet, EveryGlyphNumberTheCodeTablesReachHasInk) {
                                      << " code " << code << " glyph " << *number;
                 }
             }
+        }
+    }
+}
+
+TEST(FontSet, GlyphNumbersStandForTheCodeTablesCharacters) {
+    const std::vector<char32_t> characters = familyOneGlyphCharacters(
+        [](int resolution, int font, int charSet, int code) {
+            return glyphNumberB(resolution, font, charSet, code).value_or(-1);
+        },
+        164);
+    const struct {
+        int glyph;
+        char32_t character;
+    } named[] = {{0, U'&'},   {4, U'0'},   {15, U'A'},  {48, U'£'},  {50, U'¢'},
+                 {59, U'Ø'},  {71, U'Ì'},  {87, U'='},  {122, U'¾'}, {123, U'¶'},
+                 {146, U'ø'}, {150, U'ú'}, {158, U'τ'}, {163, U'⌂'}};
+    for (const auto& entry : named) {
+        EXPECT_EQ(characters[static_cast<std::size_t>(entry.glyph)], entry.character)
+            << "glyph " << entry.glyph;
+    }
+    for (std::size_t glyph = 0; glyph < characters.size(); ++glyph) {
+        EXPECT_NE(characters[glyph], kNoCharacter) << "glyph " << glyph << " has no character";
+    }
+    // The 7-bit sets reach glyphs of their own national characters, except the Spanish set's
+    // peseta sign, which its table sends to the glyph of '!'.
+    for (int charSet = 6; charSet <= 14; ++charSet) {
+        for (int code = 32; code <= 122; ++code) {
+            const auto glyph = glyphNumberB(203, 0, charSet, code);
+            if (!glyph || (charSet == 12 && code == '#')) continue;
+            EXPECT_EQ(characters[static_cast<std::size_t>(*glyph)],
+                      nationalCharacter(charSet, static_cast<std::uint8_t>(code)))
+                << "set " << charSet << " code " << code;
         }
     }
 }
