@@ -164,6 +164,18 @@ class FontFilesClosed {
     CTXR& txr_;
 };
 
+// Removes a file when the scope ends, normally or by an exception.
+class StagingFileRemoved {
+  public:
+    explicit StagingFileRemoved(const char* path) : path_(path) {}
+    StagingFileRemoved(const StagingFileRemoved&) = delete;
+    StagingFileRemoved& operator=(const StagingFileRemoved&) = delete;
+    ~StagingFileRemoved() { std::remove(path_); }
+
+  private:
+    const char* path_;
+};
+
 }  // namespace
 
 StringBitmap::StringBitmap(HDC reference) {
@@ -274,13 +286,16 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
     if (!txr::drawString(*this, target, text)) return;
     CreateBMP(target.bitmap(), target.dc(), rotation, txr::kStagingFile);
-    dibImage->Load(txr::kStagingFile);
+    // CreateBMP either wrote the staging file whole or removed it and threw; from here it is ours
+    // and goes however the call ends.
+    const txr::StagingFileRemoved staging(txr::kStagingFile);
+    // A file that cannot be read back paints nothing, rather than the image loaded before.
+    if (dibImage->Load(txr::kStagingFile) == 0) return;
     if (rotation == 0 || rotation == 2) {
         dibImage->Draw(pDC, x, y, stringWidth, stringHeight);
     } else {
         dibImage->Draw(pDC, x, y, stringHeight, stringWidth);
     }
-    std::remove(txr::kStagingFile);
 }
 
 void CTXR::GetBmpFile(CString path, CString text) {
