@@ -83,6 +83,12 @@ TEST_F(StagingFile, SuccessfulCallPaintsAndRemovesEvenAStaleFile) {
     expectNothingLeft();
 }
 
+TEST_F(StagingFile, NullDeviceContextStagesAndPaintsNothing) {
+    EXPECT_NO_THROW(txr_.FontOut(nullptr, 0, 0, "A"));
+    EXPECT_FALSE(test::fileExists(kStaging));
+    expectNothingLeft();
+}
+
 TEST_F(StagingFile, DirectoryInItsPlaceCannotBeCreatedAndIsLeftAlone) {
     ASSERT_EQ(mkdir(kStaging, 0755), 0);
     std::string picture;
