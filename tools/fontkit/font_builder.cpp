@@ -437,7 +437,8 @@ std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec
                 continue;
             }
             const ShapeB shape = shapeB(resolutionOfB(kind), blockSpec.number);
-            if (blockSpec.cellWidth != shape.cellWidth || blockSpec.cellHeight != shape.cellHeight) {
+            if (blockSpec.cellWidth != shape.cellWidth ||
+                blockSpec.cellHeight != shape.cellHeight) {
                 throw FontKitError(where + ": the catalogue cell is " +
                                    std::to_string(shape.cellWidth) + " x " +
                                    std::to_string(shape.cellHeight));
@@ -465,10 +466,12 @@ std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec
         for (const BlockSpec& blockSpec : file.blocks) {
             const std::string where = blockName(kind, blockSpec.number);
             if (blockSpec.bdfPath) {
-                blocks[blockSpec.number] = blockZFromBdf(bdfOf(blockSpec), blockSpec.number, nullptr);
+                blocks[blockSpec.number] =
+                    blockZFromBdf(bdfOf(blockSpec), blockSpec.number, nullptr);
                 continue;
             }
-            const PlacedBlock placed = placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
+            const PlacedBlock placed =
+                placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
             noteMissing(report, where, placed, "codes");
             blocks[blockSpec.number] = blockZFromPlaced(where, placed);
         }
@@ -478,10 +481,12 @@ std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec
     for (const BlockSpec& blockSpec : file.blocks) {
         const std::string where = blockName(kind, blockSpec.number);
         if (blockSpec.bdfPath) {
-            blocks[blockSpec.number] = blockAFromBdf(kind, bdfOf(blockSpec), blockSpec.number, nullptr);
+            blocks[blockSpec.number] =
+                blockAFromBdf(kind, bdfOf(blockSpec), blockSpec.number, nullptr);
             continue;
         }
-        const PlacedBlock placed = placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
+        const PlacedBlock placed =
+            placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
         noteMissing(report, where, placed, "codes");
         blocks[blockSpec.number] = blockAFromPlaced(where, blockSpec.number, blockSpec, placed);
     }
