@@ -182,6 +182,17 @@ TEST_F(RenderFamily1, CharacterSetWrittenByTheHostChoosesTheGlyphs) {
     }
 }
 
+TEST_F(RenderFamily1, CharacterSetOutsideTheFifteenKeepsTheTableInForce) {
+    const FontB& f = kFonts[0];
+    select(f, 1, 1, 0, 99);
+    EXPECT_EQ(drawn("A#", 20, 12), test::joined(printed(f, {kNone, kNone})))
+        << "no table yet: every code is refused";
+    for (int charSet : {7, 15, -1}) {
+        select(f, 1, 1, 0, charSet);
+        EXPECT_EQ(drawn("A#", 20, 12), test::joined(printed(f, {15, 48}))) << "set " << charSet;
+    }
+}
+
 TEST_F(RenderFamily1, ResolutionsDifferWhereTheirTablesDo) {
     const struct {
         int font;
