@@ -28,8 +28,10 @@ void readBlocks(FontFileKind kind, const std::vector<std::uint8_t>& bytes) {
         if (!readFontFileZ(bytes, &error)) TXR_FUZZ_CHECK(!error.empty());
     } else {
         const int resolution = kind == FontFileKind::B ? 203 : 300;
+        // The first and last glyph places of every font and one past them; all of them would
+        // make each input of this target slow without reaching other code.
         for (int font = 0; font < 5; ++font) {
-            for (int glyph = 0; glyph < 164; ++glyph) {
+            for (int glyph : {-1, 0, 15, 123, 155, 158, 163, 164}) {
                 if (auto stored = readGlyphB(bytes, resolution, font, glyph)) stored->picture();
             }
         }
