@@ -1,0 +1,15 @@
+// The subcommands of the txr tool, each added to the application with its options and the
+// callback that runs it. A callback reports failure by throwing ToolError or a CLI11 error.
+#pragma once
+
+#include "CLI/CLI.hpp"
+
+namespace txr::tool {
+
+void addRenderCommands(CLI::App& app);   // render, size, missing
+
+// The exit code a callback leaves for main when it finishes without an error (diff and missing
+// use kExitDifferent).
+int& commandExitCode();
+
+}  // namespace txr::tool
