@@ -7,6 +7,7 @@
 namespace txr::tool {
 
 void addRenderCommands(CLI::App& app);   // render, size, missing
+void addDrawingCommands(CLI::App& app);  // draw, preview
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.failure_message(CLI::FailureMessage::help);
     addRenderCommands(app);
+    addDrawingCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
