@@ -8,6 +8,7 @@ namespace txr::tool {
 
 void addRenderCommands(CLI::App& app);   // render, size, missing
 void addDrawingCommands(CLI::App& app);  // draw, preview
+void addDiffCommand(CLI::App& app);      // diff
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     app.failure_message(CLI::FailureMessage::help);
     addRenderCommands(app);
     addDrawingCommands(app);
+    addDiffCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
