@@ -9,6 +9,7 @@ namespace txr::tool {
 void addRenderCommands(CLI::App& app);   // render, size, missing
 void addDrawingCommands(CLI::App& app);  // draw, preview
 void addDiffCommand(CLI::App& app);      // diff
+void addFontCommands(CLI::App& app);     // specimen, font build|dump|info
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).

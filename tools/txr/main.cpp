@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     addRenderCommands(app);
     addDrawingCommands(app);
     addDiffCommand(app);
+    addFontCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
