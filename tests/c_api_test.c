@@ -1,6 +1,5 @@
 /* The C API driven from C: c_api_test FONT_DIRECTORY/ WORK_DIRECTORY/, the fonts being the test
- * font set (tests/support/test_fonts.h): in families 0 and 2 the codes A, B, i and 0xB0 have
- * glyphs; block b of A.bin has cells 6 dots wide and 8 + b high. */
+ * font set (tests/support/test_fonts.h). */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -69,73 +68,46 @@ static TxrRenderer* selected(int family, int font, int scaleH, int scaleV, int r
     return renderer;
 }
 
-static void testNullHandleAndMessages(void) {
-    int width = -1, height = -1;
-    uint8_t* bytes = (uint8_t*)1;
-    size_t size = 1;
-    TxrBitmap bitmap;
-    uint8_t pixel[4] = {0};
-    int status;
-    CHECK(txr_set_path(NULL, "") == TXR_E_NULL, "set_path");
-    CHECK(txr_set_font(NULL, 0, 0, 1, 1, 0, 203) == TXR_E_NULL, "set_font");
-    CHECK(txr_set_invert(NULL, 0) == TXR_E_NULL, "set_invert");
-    CHECK(txr_set_charset(NULL, 0) == TXR_E_NULL, "set_charset");
-    CHECK(txr_get_string_size(NULL, "A", 1, &width, &height) == TXR_E_NULL, "size");
-    CHECK(txr_get_bmp_file(NULL, "x.bmp", "A", 1) == TXR_E_NULL, "bmp file");
-    CHECK(txr_render_bmp(NULL, "A", 1, &bytes, &size) == TXR_E_NULL, "render_bmp");
-    CHECK(bytes == NULL && size == 0, "outputs cleared on failure");
-    CHECK(txr_render_rows(NULL, "A", 1, &bitmap) == TXR_E_NULL, "render_rows");
-    CHECK(bitmap.rows == NULL && bitmap.width == 0, "bitmap cleared on failure");
-    CHECK(txr_font_out(NULL, pixel, 1, 1, 4, 0, 0, "A", 1) == TXR_E_NULL, "font_out");
-    CHECK(strcmp(txr_last_error(NULL), "") == 0, "last_error of NULL");
-    txr_destroy(NULL);
-    txr_free(NULL);
-
-    for (status = TXR_E_INTERNAL; status <= TXR_REFUSED_ROTATION; ++status) {
-        int other;
-        CHECK(strlen(txr_status_message(status)) > 0, "message of %d", status);
-        for (other = status + 1; other <= TXR_REFUSED_ROTATION; ++other) {
-            CHECK(strcmp(txr_status_message(status), txr_status_message(other)) != 0,
-                  "messages of %d and %d are the same", status, other);
-        }
-    }
-    CHECK(strcmp(txr_status_message(99), "unknown status") == 0, "unknown status");
-}
-
-static void testSelectionResults(void) {
+static void testNullsRangesAndMessages(void) {
     static const struct {
         int family, font, scaleH, scaleV, rotation, resolution, expected;
     } cases[] = {
-        {0, 3, 1, 1, 0, 203, TXR_OK},
         {2, 8, 2, 3, 3, 300, TXR_OK},
         {3, 0, 1, 1, 0, 203, TXR_REFUSED_FAMILY},
-        {-1, 0, 1, 1, 0, 203, TXR_REFUSED_FAMILY},
         {0, 16, 1, 1, 0, 203, TXR_REFUSED_FONT},
-        {0, 16, 1, 1, 0, 300, TXR_REFUSED_FONT},
-        {1, 5, 1, 1, 0, 203, TXR_REFUSED_FONT},
-        {2, 9, 1, 1, 0, 203, TXR_REFUSED_FONT},
+        {1, 5, 1, 1, 0, 300, TXR_REFUSED_FONT},
         {0, 0, 0, 1, 0, 203, TXR_REFUSED_SCALE_H},
-        {1, 0, -2, 1, 0, 203, TXR_REFUSED_SCALE_H},
-        {0, 0, 1, 0, 0, 203, TXR_REFUSED_SCALE_V},
-        {0, 0, 1, 1, 4, 203, TXR_REFUSED_ROTATION},
+        {1, 0, 1, -2, 0, 203, TXR_REFUSED_SCALE_V},
         {2, 0, 1, 1, -1, 203, TXR_REFUSED_ROTATION},
     };
-    size_t i;
+    uint8_t* bytes = (uint8_t*)1;
+    size_t size = 1, i;
+    TxrBitmap bitmap;
+    int status;
     TxrRenderer* renderer = txr_create();
+    CHECK(txr_set_font(NULL, 0, 0, 1, 1, 0, 203) == TXR_E_NULL, "set_font without renderer");
+    CHECK(txr_render_bmp(NULL, "A", 1, &bytes, &size) == TXR_E_NULL, "render_bmp");
+    CHECK(bytes == NULL && size == 0, "outputs cleared on failure");
+    CHECK(txr_render_rows(NULL, "A", 1, &bitmap) == TXR_E_NULL && bitmap.rows == NULL, "rows");
+    CHECK(strcmp(txr_last_error(NULL), "") == 0, "last_error of NULL");
+    txr_destroy(NULL);
+    txr_free(NULL);
     for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const int result = txr_set_font(renderer, cases[i].family, cases[i].font, cases[i].scaleH,
-                                        cases[i].scaleV, cases[i].rotation, cases[i].resolution);
-        CHECK(result == cases[i].expected, "case %u: got %d, expected %d", (unsigned)i, result,
-              cases[i].expected);
+        status = txr_set_font(renderer, cases[i].family, cases[i].font, cases[i].scaleH,
+                              cases[i].scaleV, cases[i].rotation, cases[i].resolution);
+        CHECK(status == cases[i].expected, "case %u: %d", (unsigned)i, status);
     }
     CHECK(txr_set_invert(renderer, 2) == TXR_E_RANGE, "invert 2");
-    CHECK(txr_set_invert(renderer, 1) == TXR_OK, "invert 1");
-    CHECK(txr_set_charset(renderer, -1) == TXR_E_RANGE, "charset -1");
     CHECK(txr_set_charset(renderer, 15) == TXR_E_RANGE, "charset 15");
     CHECK(strlen(txr_last_error(renderer)) > 0, "a failure leaves its detail");
     CHECK(txr_set_charset(renderer, 14) == TXR_OK, "charset 14");
     CHECK(strcmp(txr_last_error(renderer), "") == 0, "a success clears the detail");
     txr_destroy(renderer);
+    for (status = TXR_E_INTERNAL; status < TXR_REFUSED_ROTATION; ++status) {
+        CHECK(strcmp(txr_status_message(status), txr_status_message(status + 1)) != 0,
+              "messages of %d and %d are the same", status, status + 1);
+    }
+    CHECK(strcmp(txr_status_message(99), "unknown status") == 0, "unknown status");
 }
 
 static void testNothingDrawn(void) {
@@ -169,33 +141,6 @@ static void testNothingDrawn(void) {
     CHECK(txr_get_bmp_file(renderer, inWork("never.bmp"), "A", 1) == TXR_E_NO_DRAWING, "fam 3");
     CHECK(!fileExists(inWork("never.bmp")), "no file for family 3");
     txr_destroy(renderer);
-}
-
-static void testSizes(void) {
-    static const struct {
-        int family, font, scaleH, scaleV, rotation;
-        const char* text;
-        size_t length;
-        int width, height;
-    } cases[] = {
-        /* Fixed cells of block 3: 6 x 11 per character, NUL bytes included. */
-        {0, 3, 1, 1, 0, "AB", 2, 12, 11}, {0, 3, 1, 1, 0, "A\0B", 3, 18, 11},
-        {0, 3, 2, 3, 0, "AB", 2, 24, 33}, {0, 3, 1, 1, 1, "AB", 2, 11, 12},
-        {0, 3, 1, 1, 3, "AB", 2, 11, 12}, {0, 3, 1, 1, 2, "AB", 2, 12, 11},
-    };
-    size_t i;
-    for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        TxrRenderer* renderer = selected(cases[i].family, cases[i].font, cases[i].scaleH,
-                                         cases[i].scaleV, cases[i].rotation, 0);
-        int width = -1, height = -1;
-        CHECK(txr_get_string_size(renderer, cases[i].text, cases[i].length, &width, &height) ==
-                  TXR_OK,
-              "case %u", (unsigned)i);
-        CHECK(width == cases[i].width && height == cases[i].height,
-              "case %u: %d x %d, expected %d x %d", (unsigned)i, width, height, cases[i].width,
-              cases[i].height);
-        txr_destroy(renderer);
-    }
 }
 
 /* txr_render_bmp gives the bytes txr_get_bmp_file writes, and txr_render_rows the same picture
@@ -323,10 +268,8 @@ int main(int argc, char** argv) {
     }
     fonts = argv[1];
     snprintf(workPath, sizeof workPath, "%s", argv[2]);
-    testNullHandleAndMessages();
-    testSelectionResults();
+    testNullsRangesAndMessages();
     testNothingDrawn();
-    testSizes();
     testRenderingsAgree();
     testFontOut();
     testFileErrors();

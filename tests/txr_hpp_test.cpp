@@ -137,39 +137,5 @@ TEST_F(TxrHpp, ThrowsWithTheStatusAndLeavesNoFile) {
     EXPECT_GT(renderer.stringSize("A").width, 0);
 }
 
-TEST_F(TxrHpp, FontOutPaintsTheRenderedPictureOntoThePixels) {
-    Renderer renderer = selected({1, 0, 1, 1, 1, 203, 0, 2});
-    const Bitmap bitmap = renderer.render("A#");
-    const int width = bitmap.width() + 5;
-    const int height = bitmap.height() + 4;
-    const std::size_t stride = 4 * static_cast<std::size_t>(width);
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0x40);
-    renderer.fontOut(pixels.data(), width, height, stride, 2, 3, "A#");
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = &pixels[static_cast<std::size_t>(y) * stride + 4 * x];
-            const bool covered =
-                x >= 2 && y >= 3 && x < 2 + bitmap.width() && y < 3 + bitmap.height();
-            const std::uint8_t expected = !covered ? 0x40 : bitmap.ink(x - 2, y - 3) ? 0x00 : 0xFF;
-            ASSERT_EQ(p[0], expected) << x << "," << y;
-            ASSERT_EQ(p[2], expected) << x << "," << y;
-            ASSERT_EQ(p[3], 0x40) << x << "," << y;
-        }
-    }
-}
-
-TEST_F(TxrHpp, CharacterSetChoosesTheGlyphNumber) {
-    // '#' has another glyph number in some national sets: the pictures differ where it does.
-    const std::string base = pictureOf(selected({1, 0, 1, 1, 0, 203, 0, 0}).render("#"));
-    int differing = 0;
-    for (int set = 1; set < 15; ++set) {
-        const Selection national{1, 0, 1, 1, 0, 203, 0, set};
-        const std::string picture = pictureOf(selected(national).render("#"));
-        EXPECT_EQ(picture, test::parseOneBitBmp(hostFile(national, "#")).ascii) << "set " << set;
-        differing += picture != base;
-    }
-    EXPECT_GT(differing, 0);
-}
-
 }  // namespace
 }  // namespace txr
