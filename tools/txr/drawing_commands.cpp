@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "commands.h"
 #include "facade/string_render.h"
@@ -156,75 +157,49 @@ void runDraw(DrawOptions options) {
     writePng(output, canvasPicture(canvas, 0, 0, canvas.width(), canvas.height()));
 }
 
-// Calls the engine's dot-preview member for the row length of its last glyph; false when none
-// serves it (no glyph fetched yet).
-bool drawPreview(CTXR& ctxr, CDC* dc) {
+template <class Engine, std::size_t kCount>
+using PreviewMembers = const std::pair<int, void (Engine::*)(CDC*)> (&)[kCount];
+
+// Calls the member that serves `rowLength`; none does before a glyph has been fetched.
+template <class Engine, std::size_t kCount>
+void callPreview(Engine& engine, int rowLength, PreviewMembers<Engine, kCount> members, CDC* dc) {
+    for (const auto& [length, member] : members) {
+        if (length == rowLength) (engine.*member)(dc);
+    }
+}
+
+// The engine's dot preview of its last glyph: by row class for engines A and B (B's Draw64Bit
+// serves 48-dot rows), by bytes per row for engine Z.
+void drawPreview(CTXR& ctxr, CDC* dc) {
+    using A = CGeneraterA;
+    using B = CGeneraterB;
+    using Z = CGeneraterZ;
     switch (ctxr.family) {
-        case 0: {
-            CGeneraterA& engine = *ctxr.engineA;
-            switch (engine.rowBits) {
-                case 16:
-                    engine.Draw16Bit(dc);
-                    return true;
-                case 32:
-                    engine.Draw32Bit(dc);
-                    return true;
-                case 48:
-                    engine.Draw48Bit(dc);
-                    return true;
-                case 64:
-                    engine.Draw64Bit(dc);
-                    return true;
-                case 80:
-                    engine.Draw128Bit(dc);
-                    return true;
-                default:
-                    return false;
-            }
-        }
-        case 1: {
-            CGeneraterB& engine = *ctxr.engineB;
-            switch (engine.rowBits) {
-                case 16:
-                    engine.Draw16Bit(dc);
-                    return true;
-                case 32:
-                    engine.Draw32Bit(dc);
-                    return true;
-                case 48:
-                    engine.Draw64Bit(dc);
-                    return true;
-                default:
-                    return false;
-            }
-        }
-        case 2: {
-            CGeneraterZ& engine = *ctxr.engineZ;
-            switch (engine.rowBytes) {
-                case 1:
-                    engine.Draw8Bit(dc);
-                    return true;
-                case 2:
-                    engine.Draw16Bit(dc);
-                    return true;
-                case 3:
-                    engine.Draw24Bit(dc);
-                    return true;
-                case 4:
-                    engine.Draw32Bit(dc);
-                    return true;
-                case 5:
-                    engine.Draw40Bit(dc);
-                    return true;
-                case 6:
-                    engine.Draw48Bit(dc);
-                    return true;
-                default:
-                    return false;
-            }
-        }
+        case 0:
+            callPreview<A, 5>(*ctxr.engineA, ctxr.engineA->rowBits,
+                              {{16, &A::Draw16Bit},
+                               {32, &A::Draw32Bit},
+                               {48, &A::Draw48Bit},
+                               {64, &A::Draw64Bit},
+                               {80, &A::Draw128Bit}},
+                              dc);
+            break;
+        case 1:
+            callPreview<B, 3>(*ctxr.engineB, ctxr.engineB->rowBits,
+                              {{16, &B::Draw16Bit}, {32, &B::Draw32Bit}, {48, &B::Draw64Bit}}, dc);
+            break;
+        case 2:
+            callPreview<Z, 6>(*ctxr.engineZ, ctxr.engineZ->rowBytes,
+                              {{1, &Z::Draw8Bit},
+                               {2, &Z::Draw16Bit},
+                               {3, &Z::Draw24Bit},
+                               {4, &Z::Draw32Bit},
+                               {5, &Z::Draw40Bit},
+                               {6, &Z::Draw48Bit}},
+                              dc);
+            break;
         default:
-            return false;
+            break;
     }
 }
 
