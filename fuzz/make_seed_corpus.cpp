@@ -169,6 +169,10 @@ void dibSeeds() {
     save("dib_image", "eight_bit_top_down", withTrailer(deepBmp(6, -4, 8), placements[1]));
     save("dib_image", "rgb24", withTrailer(deepBmp(5, 5, 24), placements[0]));
     save("dib_image", "rgb32", withTrailer(deepBmp(3, 2, 32), placements[1]));
+
+    save("tool_bmp_reader", "one_bit_10x3", oneBitBmp(10, 3));
+    save("tool_bmp_reader", "one_bit_33x24", oneBitBmp(33, 24));
+    save("tool_bmp_reader", "one_bit_top_down", deepBmp(9, -3, 1));
 }
 
 Bytes textBytes(const std::string& text) {
