@@ -2,6 +2,7 @@
 // at a time, turns it into a one-bit bitmap, paints it magnified and draws its dot preview.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -9,12 +10,36 @@
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
 
+// How the engine treats damaged or hostile font files and odd calls (nothing is ever reported; a
+// fetch that finds nothing leaves the previous glyph in place, which the facade paints blank):
+// - Font file missing, or `resolution` neither 203 nor 300 (no file is opened): the directory
+//   and the block header read as zeros, so the cell metrics are 0 and no glyph is fetched.
+// - File shorter than its directory or tables: block-header bytes that are not delivered read
+//   as 0; a code-table entry or glyph header that cannot be read whole means the code has no
+//   glyph; glyph rows cut short keep what was delivered and the rest of the rows is paper (0).
+// - Offsets are summed in 64 bits (a hostile table entry cannot wrap round to another glyph); a
+//   position the C library cannot seek to reads nothing, like a position past the end.
+// - A glyph wider than 80 dots, or whose rows x rowBytes exceed the 1024-byte glyphBuffer, is
+//   treated as a code without glyph: every buffer keeps what it held.
+// - fontType 36 or above (left by a refused SetFonttype): no directory is read, the block header
+//   reads as zeros and nothing is fetched. fontType 35 reads 36 blocks.
+// - showimg reads at most 1024 bytes; it does nothing without an open file.
+// - BuildBMP pads dibBits rows with 0xFF (paper). For a glyph whose rows do not fit in
+//   glyphBuffer (reachable only by writing the fields by hand) it builds nothing and drops the
+//   old pixels. DrawOneword paints nothing when the glyph is larger than the bitmap BuildBMP
+//   last described, when dibBits does not hold that whole bitmap, or when a scaled position or
+//   size does not fit in an int.
+// - A dot preview called for another row class reads only its copy of rows x rowBits/8 bytes
+//   (at most 1024); bytes it would read beyond the copy give no dots.
+// - TXRA with fetchCount 0 closes a stream still left in fontFile before it opens the file.
+// - Copies: a copy owns its own buffers and has no open file (fontFile nullptr, fetchCount 0);
+//   assignment closes this object's open file first.
 class TXR_API CGeneraterA {
   public:
     // One entry of the directory of font blocks read when the font file is opened.
     struct BlockEntry {
         unsigned long blockSize = 0;
-        unsigned long blockStart = 0;
+        std::uint64_t blockStart = 0;  // 64 bits: a sum of hostile block sizes never wraps
         unsigned long tableOffset = 0;
         unsigned char firstCode = 0;
         unsigned char lastCode = 0;
@@ -70,7 +95,7 @@ class TXR_API CGeneraterA {
     std::FILE* fontFile = nullptr;
     CString fontPath;
     unsigned short rowBytes = 0;
-    unsigned long filePos = 0;
+    std::uint64_t filePos = 0;
 
   private:
     void Searchaddr();

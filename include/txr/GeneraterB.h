@@ -3,9 +3,22 @@
 // dpi).
 //
 // The character set is chosen by writing the public field charSet (0 to 14) directly, for
-// example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call.
+// example ctxr.engineB->charSet = 12; it takes effect at the next measuring or drawing call (the
+// next SetFont). A charSet outside 0 to 14 keeps the table and code range already in force.
+//
+// Choices made here:
+// - The 7-bit sets 6 to 14 of fonts 0 to 3 accept codes 20 to 122 only. Their tables also hold
+//   entries for codes 123 to 127, which are therefore never reached: the national glyphs of sets
+//   8 to 14 in B.bin, none in B300.bin except in set 14's array, which both resolutions share.
+// - SetFont with a resolution other than 203 and 300, or a fontType written directly outside 0
+//   to 4, changes neither the record nor the table.
+// - TXRB closes a font file that is still open before it opens the file anew.
+// - A code whose glyph number is none leaves glyphOffset at -1 and reads nothing.
+// - A dot preview whose rows are wider than the font's (Draw32Bit on a 16-dot font, Draw64Bit on
+//   a 16- or 32-dot font) draws only the dots that lie within the glyph's copied rows.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
@@ -18,7 +31,8 @@ class TXR_API CGeneraterB {
     static constexpr int kGlyphBufferSize = 512;
 
     CGeneraterB();
-    // A copy owns its own blocks and has no open font file.
+    // A copy owns its own blocks and has no open font file; assignment first closes the font
+    // file this object has open.
     CGeneraterB(const CGeneraterB& other);
     CGeneraterB& operator=(const CGeneraterB& other);
     virtual ~CGeneraterB();
@@ -63,6 +77,7 @@ class TXR_API CGeneraterB {
     // Before the first SetFont there is no table and the range is empty (first above last), so
     // SetcharCode accepts nothing.
     const unsigned short* codeTable = nullptr;
+    std::size_t codeTableLength = 0;  // entries in codeTable; codes past its end have no glyph
     unsigned char firstCode = 1;
     unsigned char lastCode = 0;
     unsigned char extra8 = 0;

@@ -10,6 +10,38 @@
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
 
+// How the engine behaves where the font file or the caller is out of the ordinary. A fetch never
+// reports anything; "no glyph" below means what a code with a zero table entry means: the glyph
+// header, charW, charH, rowBytes and glyphBuffer keep what they held and rowBits is recomputed
+// from the kept header.
+// - No Z.bin under fontPath: the block head and directory read as zeros (cell width, height and
+//   baseline 0) and every code has no glyph. fetchCount still counts, so the file is looked for
+//   again only after a reset (fetchCount 0) or a SetFonttype.
+// - A file shorter than its directory and tables: block-head bytes it does not deliver read as 0;
+//   a code-table entry or glyph header that cannot be read whole means no glyph; glyph rows cut
+//   short are paper (0) where the file ends.
+// - File offsets are summed in 64 bits. An offset fseek cannot take (beyond LONG_MAX) is a failed
+//   seek and reads nothing; where unsigned long is 32 bits, a block start beyond it is kept as
+//   ULONG_MAX in blockTable and filePos, which no seek reaches.
+// - A glyph wider than 48 dots (its rows cannot be held in 6 bytes) or whose rows * rowBytes
+//   exceed the 512-byte glyphBuffer: no glyph.
+// - charCode below 0 or above 255: nothing is read (filePos is left at the block's code table).
+// - SetFonttype with an accepted number closes an open font file and sets fetchCount to 0, so
+//   the next TXRZ reads the directory again and fetches from the newly selected block. A refused
+//   number changes nothing.
+// - TXRZ with fetchCount 0 closes a fontFile still open before opening the file again.
+// - Before the first glyph is found the glyph header is all zeros: an empty glyph, no advance.
+// - fontType written directly outside 0..34 (what the 36-entry blockTable can describe): the
+//   block head reads as zeros and no code has a glyph.
+// - BuildBMP pads each dibBits row with 0xFF (paper). It builds nothing (dibBits empty) when
+//   rowBytes is outside 1..6 or wider than the rowBits row, which happens only when a caller has
+//   written those fields; rows beyond glyphBuffer are paper.
+// - DrawOneword paints nothing without a built bitmap, with a null CDC, when charW x charH no
+//   longer fits the bitmap last built, or when a scaled position or size leaves the int range.
+// - The Draw..Bit previews copy rows * rowBits / 8 bytes of glyphBuffer, at most 512; a member
+//   called for another row length reads within that copy only and draws what it finds there.
+// - A copy owns its own buffers and starts closed (fontFile null, fetchCount 0); assignment
+//   first closes this object's open file.
 class TXR_API CGeneraterZ {
   public:
     struct BlockEntry {

@@ -1,0 +1,204 @@
+// Engine A's object, setters and glyph fetch from font file A: the directory of font blocks, the
+// per-code offset table and the glyph records.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "common/big_endian.h"
+#include "txr/GeneraterA.h"
+
+namespace {
+
+// Block header fields (bytes of the 60-byte header).
+constexpr std::size_t kBlockHeaderSize = 60;
+constexpr std::size_t kBlockSizeAt = 4;
+constexpr std::size_t kTableOffsetAt = 8;
+constexpr std::size_t kFirstCodeAt = 16;
+constexpr std::size_t kLastCodeAt = 17;
+
+// Glyph header fields (bytes of the 8-byte header).
+constexpr std::size_t kGlyphHeaderSize = 8;
+constexpr std::size_t kBitsOffsetAt = 2;
+constexpr std::size_t kRowsAt = 4;
+constexpr std::size_t kWidthAt = 5;
+
+// Widest glyph the bitmap and preview members can show: row class 80.
+constexpr unsigned kMaxGlyphWidth = 80;
+
+// ClearBuffer empties this much of glyphBuffer, not all of it: the bytes after it stay as they are.
+constexpr std::size_t kClearedGlyphBytes = 640;
+
+// Reads up to `count` bytes at `position`; returns how many were delivered. A position fseek
+// cannot take, or no open file, delivers nothing.
+std::size_t readAt(std::FILE* file, std::uint64_t position, unsigned char* out, std::size_t count) {
+    if (file == nullptr || position > static_cast<std::uint64_t>(LONG_MAX)) return 0;
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
+    return std::fread(out, 1, count, file);
+}
+
+// Stored row length: whole bytes rounded up to an even count.
+unsigned short rowBytesForWidth(unsigned width) {
+    unsigned bytes = (width + 7) / 8;
+    if (bytes % 2 != 0) ++bytes;
+    return static_cast<unsigned short>(bytes);
+}
+
+int rowClassForWidth(unsigned width) {
+    if (width == 0) return 0;
+    return static_cast<int>(std::min<unsigned>((width + 15) / 16, 5) * 16);
+}
+
+// Reads rowCount rows into glyphBuffer; bytes the file does not deliver are paper.
+void loadRows(std::FILE* file, std::uint64_t position, unsigned bytesPerRow, unsigned rowCount,
+              unsigned char* glyphBuffer) {
+    if (file == nullptr || rowCount == 0) return;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(bytesPerRow) * rowCount, CGeneraterA::kGlyphBufferSize));
+    const std::size_t delivered = readAt(file, position, glyphBuffer, count);
+    std::memset(glyphBuffer + delivered, 0, count - delivered);
+}
+
+}  // namespace
+
+CGeneraterA::CGeneraterA() = default;
+
+CGeneraterA::CGeneraterA(const CGeneraterA& other) {
+    *this = other;
+}
+
+CGeneraterA& CGeneraterA::operator=(const CGeneraterA& other) {
+    if (this == &other) return *this;
+    if (fontFile != nullptr) std::fclose(fontFile);
+    fontFile = nullptr;
+    fetchCount = 0;
+    rowBits = other.rowBits;
+    glyphFont = other.glyphFont;
+    scaleH = other.scaleH;
+    scaleV = other.scaleV;
+    invert = other.invert;
+    resolution = other.resolution;
+    std::memcpy(glyphBuffer, other.glyphBuffer, sizeof glyphBuffer);
+    dibBits = other.dibBits;
+    flippedRows = other.flippedRows;
+    std::copy(std::begin(other.blockTable), std::end(other.blockTable), std::begin(blockTable));
+    std::memcpy(glyphHeaderBuffer, other.glyphHeaderBuffer, sizeof glyphHeaderBuffer);
+    std::memcpy(blockHeaderBuffer, other.blockHeaderBuffer, sizeof blockHeaderBuffer);
+    fontType = other.fontType;
+    charCode = other.charCode;
+    bitmapInfo = other.bitmapInfo;
+    fontPath = other.fontPath;
+    rowBytes = other.rowBytes;
+    filePos = other.filePos;
+    return *this;
+}
+
+CGeneraterA::~CGeneraterA() {
+    if (fontFile != nullptr) std::fclose(fontFile);
+}
+
+int CGeneraterA::SetFonttype(int fontNumber) {
+    const auto lowByte = static_cast<unsigned char>(fontNumber & 0xFF);
+    if (resolution == 203) {
+        if (fontNumber >= 0 && fontNumber <= 24) {
+            // Font numbers 10-15 sit one block lower, so 9 and 10 share block 9 and block 15 is
+            // never selected; 16 is not a font at 203 dpi.
+            fontType = static_cast<unsigned char>(
+                fontNumber >= 10 && fontNumber <= 15 ? fontNumber - 1 : fontNumber);
+            return fontNumber == 16 ? 0 : 1;
+        }
+        fontType = lowByte;
+        return 0;
+    }
+    if (resolution == 300) {
+        fontType = lowByte;
+        return fontNumber >= 0 && fontNumber <= 15 ? 1 : 0;
+    }
+    return 0;
+}
+
+void CGeneraterA::SetCharCode(int code) {
+    charCode = static_cast<unsigned char>(code & 0xFF);
+}
+
+int CGeneraterA::SetScaleH(int scale) {
+    scaleH = scale;
+    return 1;
+}
+
+int CGeneraterA::SetScaleV(int scale) {
+    scaleV = scale;
+    return 1;
+}
+
+void CGeneraterA::TXRA() {
+    if (fetchCount == 0) {
+        if (fontFile != nullptr) std::fclose(fontFile);
+        fontFile = nullptr;
+        const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
+        if (*fileName != '\0') fontFile = std::fopen((fontPath.str() + fileName).c_str(), "rb");
+        Searchaddr();
+    }
+    glyphFont = fontType;
+    if (fetchCount < INT_MAX) ++fetchCount;
+    Getcode();
+    rowBits = rowClassForWidth(glyphHeaderBuffer[kWidthAt]);
+}
+
+void CGeneraterA::Searchaddr() {
+    std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
+    if (fontType >= kBlockTableSize) return;
+    blockTable[0].blockStart = 0;
+    std::uint64_t runningOffset = 0;
+    for (int i = 0; i <= fontType; ++i) {
+        std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
+        readAt(fontFile, runningOffset, blockHeaderBuffer, kBlockHeaderSize);
+        BlockEntry& entry = blockTable[i];
+        entry.blockSize = txr::ReadBE32(blockHeaderBuffer + kBlockSizeAt);
+        entry.tableOffset = txr::ReadBE32(blockHeaderBuffer + kTableOffsetAt);
+        entry.firstCode = blockHeaderBuffer[kFirstCodeAt];
+        entry.lastCode = blockHeaderBuffer[kLastCodeAt];
+        runningOffset += entry.blockSize;
+        if (i + 1 < kBlockTableSize) blockTable[i + 1].blockStart = runningOffset;
+    }
+}
+
+void CGeneraterA::Getcode() {
+    if (fontType >= kBlockTableSize) return;
+    const BlockEntry& block = blockTable[fontType];
+    filePos = block.blockStart + block.tableOffset;
+    if (charCode < block.firstCode || charCode > block.lastCode) return;
+    filePos += static_cast<std::uint64_t>(charCode - block.firstCode) * 4;
+    unsigned char tableEntry[4];
+    if (readAt(fontFile, filePos, tableEntry, sizeof tableEntry) != sizeof tableEntry) return;
+    const std::uint32_t recordOffset = txr::ReadBE32(tableEntry);
+    if (recordOffset == 0) return;
+
+    filePos = block.blockStart + recordOffset;
+    unsigned char header[kGlyphHeaderSize];
+    if (readAt(fontFile, filePos, header, sizeof header) != sizeof header) return;
+    const unsigned width = header[kWidthAt];
+    const unsigned rows = header[kRowsAt];
+    const unsigned short bytesPerRow = rowBytesForWidth(width);
+    if (width > kMaxGlyphWidth || rows * bytesPerRow > unsigned{kGlyphBufferSize}) return;
+
+    std::memcpy(glyphHeaderBuffer, header, sizeof header);
+    filePos += header[kBitsOffsetAt];
+    rowBytes = bytesPerRow;
+    loadRows(fontFile, filePos, rowBytes, rows, glyphBuffer);
+}
+
+void CGeneraterA::showimg(unsigned long filePosition, unsigned short bytesPerRow,
+                          unsigned short rowCount) {
+    loadRows(fontFile, filePosition, bytesPerRow, rowCount, glyphBuffer);
+}
+
+void CGeneraterA::ClearBuffer() {
+    std::memset(glyphBuffer, 0, kClearedGlyphBytes);
+}
+
+void CGeneraterA::ClearFontHead() {
+    for (std::size_t field : {std::size_t{0}, std::size_t{1}, kRowsAt, kWidthAt}) {
+        glyphHeaderBuffer[field] = 0;
+    }
+}

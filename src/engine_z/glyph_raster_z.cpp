@@ -1,0 +1,111 @@
+// Engine Z's glyph bitmap, metric getters and magnified painting of the glyph last fetched.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "common/big_endian.h"
+#include "common/one_bit_rows.h"
+#include "txr/GeneraterZ.h"
+
+namespace txr {
+namespace {
+
+constexpr unsigned char kPadByte = 0xFF;
+
+bool fitsInt(std::int64_t value) {
+    return value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+}
+
+}  // namespace
+}  // namespace txr
+
+void CGeneraterZ::BuildBMP() {
+    BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
+    header = BITMAPINFOHEADER{};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = rowBits;
+    header.biHeight = charH;
+    header.biPlanes = 1;
+    header.biBitCount = 1;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(charH) * static_cast<DWORD>(std::max(rowBits, 0));
+    bitmapInfo.bmiColors[0] = RGBQUAD{0, 0, 0, 0};
+    bitmapInfo.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
+
+    dibBits.clear();
+    dibBits.shrink_to_fit();
+    flippedRows.clear();
+    flippedRows.shrink_to_fit();
+    const std::size_t stride = txr::dibStride(rowBits);
+    // A row class too narrow for the stored rows happens only when a caller has rewritten
+    // rowBits or rowBytes; nothing is built then.
+    if (rowBytes < 1 || rowBytes > 6 || static_cast<std::size_t>(rowBytes) > stride) return;
+
+    const std::size_t bytesPerRow = static_cast<std::size_t>(rowBytes);
+    const std::size_t rowCount = charH;
+    // Rows that glyphBuffer cannot hold are paper.
+    std::vector<unsigned char> topDown(bytesPerRow * rowCount, 0);
+    std::copy_n(glyphBuffer, std::min(topDown.size(), sizeof glyphBuffer), topDown.begin());
+
+    flippedRows.assign(rowCount * stride, 0);
+    dibBits.assign(rowCount * stride, 0);
+    txr::flipRows(topDown.data(), bytesPerRow, rowCount, flippedRows.data());
+    txr::complementRows(flippedRows.data(), bytesPerRow, rowCount, dibBits.data(), stride,
+                        txr::kPadByte);
+}
+
+int CGeneraterZ::GetCellW() {
+    return txr::ReadBE16(blockHeaderBuffer + 30);
+}
+
+int CGeneraterZ::GetCellH() {
+    return txr::ReadBE16(blockHeaderBuffer + 28);
+}
+
+int CGeneraterZ::GetBase() {
+    return txr::ReadBE16(blockHeaderBuffer + 32);
+}
+
+int CGeneraterZ::GetCharW() {
+    return txr::ReadBE16(glyphHeaderBuffer + 2);
+}
+
+int CGeneraterZ::GetCharH() {
+    return txr::ReadBE16(glyphHeaderBuffer);
+}
+
+int CGeneraterZ::GetCharLoff() {
+    return txr::ReadBE16(glyphHeaderBuffer + 4);
+}
+
+int CGeneraterZ::GetCharToff() {
+    return txr::ReadBE16(glyphHeaderBuffer + 6);
+}
+
+int CGeneraterZ::GetCharDelta() {
+    return txr::ReadBE16(glyphHeaderBuffer + 8);
+}
+
+void CGeneraterZ::DrawOneword(CDC* dc, int x, int y) {
+    if (dc == nullptr || dibBits.empty()) return;
+    const BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
+    // Paint only a source that lies inside the bitmap last built (a fetch since BuildBMP may
+    // have changed the glyph's size).
+    if (charW > header.biWidth || charH > header.biHeight ||
+        dibBits.size() < txr::dibStride(header.biWidth) * static_cast<std::size_t>(charH)) {
+        return;
+    }
+    const std::int64_t left = (std::int64_t{x} + GetCharLoff()) * scaleH;
+    const std::int64_t top = (std::int64_t{y} - GetCharToff() + GetBase()) * scaleV;
+    const std::int64_t width = std::int64_t{charW} * scaleH;
+    const std::int64_t height = std::int64_t{charH} * scaleV;
+    if (!txr::fitsInt(left) || !txr::fitsInt(top) || !txr::fitsInt(width) ||
+        !txr::fitsInt(height)) {
+        return;
+    }
+    StretchDIBits(dc->m_hDC, static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                  static_cast<int>(height), 0, 0, charW, charH, dibBits.data(), bitmapInfo.get(),
+                  DIB_RGB_COLORS, invert == 0 ? SRCCOPY : NOTSRCCOPY);
+}

@@ -1,0 +1,469 @@
+// Engine Z: glyph fetch from font file Z, the glyph bitmap, placement and the dot preview.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/big_endian.h"
+#include "fontkit/font_file_z.h"
+#include "platform/pen_dots.h"
+#include "support/raster_ascii.h"
+#include "txr/GeneraterZ.h"
+#include "txr/platform/canvas.h"
+
+namespace txr {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Head = std::array<int, 5>;  // rows, width, leftOffset, ascent, advance
+using fontkit::FontBlockZ;
+using fontkit::GlyphZ;
+
+const GlyphZ kCup{0x41, {{"#####", "#...#", ".###."}}, 1, 8, 7};  // rows F8 88 70
+const int kWidths[] = {1, 8, 9, 16, 17, 24, 25, 32, 33, 40, 41, 48};
+
+// Block 0: kCup, a 48 x 48 glyph at '0', an empty glyph at ' ', code 0, and at each code of
+// 0x80 + w for each w of kWidths a one-row glyph of width w, inked across. Blocks 1 and 2: other
+// cell heights and advances.
+std::vector<FontBlockZ> standardFont() {
+    FontBlockZ first{
+        8, 10, 8, {kCup, GlyphZ{0, {{"#"}}, 0, 0, 2}, GlyphZ{' ', {{"", ""}}, 0, 0, 5}}};
+    first.glyphs.push_back(
+        GlyphZ{'0', {std::vector<std::string>(48, std::string(48, '#'))}, 0, 40, 50});
+    for (int w : kWidths)
+        first.glyphs.push_back(GlyphZ{0x80 + w, {{std::string(w, '#')}}, 0, 0, w});
+    return {first, FontBlockZ{8, 11, 8, {GlyphZ{0x41, {{"#"}}, 0, 0, 3}}},
+            FontBlockZ{8, 12, 8, {GlyphZ{0x41, {{"##"}}, 0, 0, 4}}}};
+}
+
+class EngineZ : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        dir = testing::TempDir() + "engine_z_" + test->name() + "/";
+        std::filesystem::create_directories(dir);
+        engine.fontPath = CString(dir.c_str());
+    }
+    void TearDown() override {
+        reset();
+        std::filesystem::remove_all(dir);
+    }
+    Bytes install(const Bytes& file) {
+        EXPECT_TRUE(fontkit::writeFileBytes(dir + "Z.bin", file));
+        return file;
+    }
+    Bytes install(const std::vector<FontBlockZ>& blocks) {
+        return install(fontkit::writeFontFileZ(blocks));
+    }
+    void fetch(int code) {
+        engine.SetCharCode(code);
+        engine.TXRZ();
+    }
+    void reset() {  // as the facade does after each string
+        if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
+        engine.fontFile = nullptr;
+        engine.fetchCount = 0;
+    }
+    Head head() {
+        return {engine.GetCharH(), engine.GetCharW(), engine.GetCharLoff(), engine.GetCharToff(),
+                engine.GetCharDelta()};
+    }
+    Bytes glyphBytes(std::size_t n) const {
+        return Bytes(engine.glyphBuffer, engine.glyphBuffer + n);
+    }
+
+    CGeneraterZ engine;
+    std::string dir;
+};
+
+TEST_F(EngineZ, SetFonttypeMapsThreeToEightOneBlockDownAndRefusesTheRest) {
+    const int cases[][3] = {{0, 1, 0}, {1, 1, 1}, {2, 1, 2}, {3, 1, 2},
+                            {4, 1, 3}, {8, 1, 7}, {9, 0, 5}, {-1, 0, 5}};
+    for (const auto& c : cases) {
+        engine.fontType = 5;
+        EXPECT_EQ(engine.SetFonttype(c[0]), c[1]) << c[0];
+        EXPECT_EQ(engine.fontType, c[2]) << c[0];
+    }
+}
+
+TEST_F(EngineZ, DirectoryIsReadOncePerOpeningUpToTheSelectedBlock) {
+    const Bytes file = install(standardFont());
+    const std::uint32_t start1 = ReadBE32(&file[0]), start2 = start1 + ReadBE32(&file[start1]);
+    engine.SetFonttype(2);
+    fetch(0x41);
+    EXPECT_EQ(engine.blockTable[1].blockStart, start1);
+    EXPECT_EQ(engine.blockTable[2].blockStart, start2);
+    EXPECT_EQ(engine.blockTable[2].tableOffset, 104u);
+    EXPECT_EQ(Bytes(engine.blockHeaderBuffer, engine.blockHeaderBuffer + 1128),
+              Bytes(&file[start2], &file[start2] + 1128));
+    std::memset(engine.blockHeaderBuffer, 0x77, 1128);
+    fetch(0x41);
+    EXPECT_EQ(engine.GetCellH(), 0x7777) << "the open file's directory was read again";
+    reset();
+    fetch(0x41);
+    EXPECT_EQ(engine.GetCellH(), 12);
+    EXPECT_EQ(engine.SetFonttype(9), 0);
+    EXPECT_NE(engine.fontFile, nullptr) << "a refused number closed the file";
+    EXPECT_EQ(engine.SetFonttype(1), 1);
+    EXPECT_EQ(engine.fontFile, nullptr);
+    fetch(0x41);
+    EXPECT_EQ(engine.GetCellH(), 11);
+    EXPECT_EQ(engine.GetCharDelta(), 3);
+}
+
+TEST_F(EngineZ, CodesAreLookedUpFromZeroAndMissingOnesKeepThePreviousGlyph) {
+    EXPECT_NE(ReadBE32(&install(standardFont())[364]), 0u) << "code 0x41's entry is not at 364";
+    EXPECT_EQ(engine.SetCharCode(300), 1);
+    EXPECT_EQ(engine.charCode, 300);
+    const int cases[][2] = {{300, 0}, {0x41, 7}, {300, 7},  {0, 2},   {0x42, 2},
+                            {-1, 2},  {256, 2},  {0x41, 7}, {0x42, 7}};
+    for (const auto& c : cases) {
+        fetch(c[0]);
+        EXPECT_EQ(engine.GetCharDelta(), c[1]) << "code " << c[0];
+    }
+    EXPECT_EQ(head(), (Head{3, 5, 1, 8, 7}));
+    EXPECT_EQ((std::array<int, 4>{engine.charW, engine.charH, engine.rowBytes, engine.rowBits}),
+              (std::array<int, 4>{5, 3, 1, 8}));
+    EXPECT_EQ(glyphBytes(3), Bytes({0xF8, 0x88, 0x70}));
+}
+
+TEST_F(EngineZ, RowBytesAndRowBitsFollowTheWidth) {
+    install(standardFont());
+    std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);
+    fetch(' ');
+    EXPECT_EQ(glyphBytes(512), Bytes(512, 0xAA)) << "a glyph of width 0 read rows";
+    EXPECT_EQ(engine.rowBytes + engine.rowBits, 0);
+    const int rowBits[] = {8, 8, 16, 16, 32, 32, 32, 32, 64, 64, 64, 64};
+    for (std::size_t i = 0; i < std::size(kWidths); ++i) {
+        const int width = kWidths[i], rowBytes = (width + 7) / 8;
+        fetch(0x80 + width);
+        EXPECT_EQ((std::array<int, 3>{engine.charW, engine.rowBytes, engine.rowBits}),
+                  (std::array<int, 3>{width, rowBytes, rowBits[i]}));
+        Bytes ink(static_cast<std::size_t>(rowBytes), 0xFF);
+        ink.back() = static_cast<std::uint8_t>(0xFF00 >> (width - 8 * (rowBytes - 1)));
+        EXPECT_EQ(glyphBytes(ink.size()), ink) << "width " << width;
+    }
+}
+
+TEST_F(EngineZ, ClearBufferLeavesTheTailOfALargeGlyphForTheNextCodeWithoutGlyph) {
+    install(standardFont());
+    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0}));
+    fetch('0');
+    engine.ClearBuffer();
+    fetch(0x42);
+    Bytes expected(256, 0);
+    expected.resize(288, 0xFF);
+    expected.resize(512, 0);
+    EXPECT_EQ(glyphBytes(512), expected);
+    EXPECT_EQ(head(), (Head{48, 48, 0, 40, 50}));
+    EXPECT_EQ(engine.rowBits, 64);
+    engine.ClearFontHead();
+    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0}));
+}
+
+TEST_F(EngineZ, FontPathIsAPlainPrefixAndCopiesOwnTheirState) {
+    fontkit::writeFileBytes(dir + "fontsZ.bin", fontkit::writeFontFileZ(standardFont()));
+    engine.fontPath = CString((dir + "fonts").c_str());
+    fetch(0x41);
+    ASSERT_EQ(engine.GetCharDelta(), 7);
+    CGeneraterZ copy(engine);
+    EXPECT_EQ(copy.fontFile, nullptr);
+    EXPECT_EQ(copy.fetchCount, 0);
+    copy.SetCharCode(0);
+    copy.TXRZ();
+    EXPECT_NE(copy.fontFile, engine.fontFile);
+    EXPECT_EQ(copy.glyphBuffer[0], 0x80);
+    EXPECT_EQ(engine.glyphBuffer[0], 0xF8);
+    copy = engine;  // closes the copy's file
+    EXPECT_EQ(copy.fontFile, nullptr);
+    EXPECT_EQ(copy.GetCharDelta(), 7);
+}
+
+// Hostile and broken font files.
+
+TEST_F(EngineZ, MissingFileReadsAsAFontWithoutGlyphs) {
+    std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);
+    std::memset(engine.blockHeaderBuffer, 0xAA, sizeof engine.blockHeaderBuffer);
+    engine.glyphHeaderBuffer[9] = 4;
+    engine.SetFonttype(8);
+    fetch(0x41);
+    EXPECT_EQ(engine.fetchCount, 1);
+    EXPECT_EQ(Bytes(engine.blockHeaderBuffer, engine.blockHeaderBuffer + 1128), Bytes(1128, 0));
+    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 4}));
+    EXPECT_EQ(glyphBytes(512), Bytes(512, 0xAA));
+}
+
+TEST_F(EngineZ, ShortFileReadsZerosWhereItEnds) {
+    const Bytes whole = fontkit::writeFontFileZ({FontBlockZ{0x0102, 0x0304, 7, {kCup}}});
+    const struct {
+        std::size_t length;
+        int cellWidth, advance;
+        Bytes rows;
+    } cases[] = {
+        {30, 0, 0, {0xAA, 0xAA, 0xAA}},         // head cut inside the cell width
+        {366, 0x0102, 0, {0xAA, 0xAA, 0xAA}},   // cut inside code 0x41's table entry
+        {1000, 0x0102, 0, {0xAA, 0xAA, 0xAA}},  // glyph record past the end
+        {1133, 0x0102, 0, {0xAA, 0xAA, 0xAA}},  // glyph header cut
+        {1139, 0x0102, 7, {0xF8, 0x00, 0x00}},  // rows cut after the first
+    };
+    for (const auto& c : cases) {
+        install(Bytes(whole.begin(), whole.begin() + static_cast<long>(c.length)));
+        std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);
+        engine.ClearFontHead();
+        reset();
+        fetch(0x41);
+        EXPECT_EQ(engine.GetCellH(), 0x0304) << c.length;
+        EXPECT_EQ(engine.GetCellW(), c.cellWidth) << c.length;
+        EXPECT_EQ(engine.GetCharDelta(), c.advance) << c.length;
+        EXPECT_EQ(glyphBytes(3), c.rows) << c.length;
+    }
+}
+
+TEST_F(EngineZ, OffsetsPastTheFileReadNothingAndNeverWrapAround) {
+    Bytes file = fontkit::writeFontFileZ(
+        {FontBlockZ{8, 8, 6, {kCup}}, FontBlockZ{8, 8, 6, {GlyphZ{0x42, {{"#"}}, 0, 0, 2}}}});
+    const std::uint32_t start1 = ReadBE32(&file[0]);
+    const auto setBE32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    };
+    setBE32(start1 + 104 + 4 * 0x43, 0x7FFFFFF0u);
+    // Summed with block 1's start in 32 bits this would land on block 0's record of kCup.
+    setBE32(start1 + 104 + 4 * 0x44, static_cast<std::uint32_t>((1ull << 32) - start1 + 1128));
+    install(file);
+    engine.SetFonttype(1);
+    for (int code : {0x42, 0x43, 0x44}) {
+        fetch(code);
+        EXPECT_EQ(head(), (Head{1, 1, 0, 0, 2})) << "code " << code;
+    }
+    setBE32(0, 0xFFFFFFF0u);  // block 1 now starts far past the end
+    install(file);
+    reset();
+    fetch(0x42);
+    EXPECT_EQ(engine.blockTable[1].blockStart, 0xFFFFFFF0u);
+    EXPECT_EQ(engine.GetCellH(), 0);
+}
+
+TEST_F(EngineZ, GlyphsTooWideOrTooLargeForTheBufferCountAsMissing) {
+    const int cases[][3] = {{48, 85, 1}, {48, 86, 0}, {8, 512, 1},
+                            {8, 513, 0}, {49, 1, 0},  {65535, 1, 0}};
+    FontBlockZ block{8, 8, 6, {GlyphZ{1, {{"#"}}, 0, 0, 9}}};
+    for (const auto& c : cases) {
+        const std::vector<std::string> rows(static_cast<std::size_t>(c[1]),
+                                            std::string(static_cast<std::size_t>(c[0]), '#'));
+        block.glyphs.push_back(
+            GlyphZ{static_cast<int>(block.glyphs.size()) + 1, {rows}, 0, 0, 100});
+    }
+    install({block});
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        fetch(1);
+        fetch(static_cast<int>(i) + 2);
+        const Head expected =
+            cases[i][2] ? Head{cases[i][1], cases[i][0], 0, 0, 100} : Head{1, 1, 0, 0, 9};
+        EXPECT_EQ(head(), expected) << cases[i][0] << " x " << cases[i][1];
+        EXPECT_EQ(engine.charH, expected[0]);
+    }
+}
+
+TEST_F(EngineZ, FontTypeBeyondTheDirectoryReadsNothingAndAnOpenStreamIsNotLeaked) {
+    install(standardFont());
+    for (int fontType : {35, 1000, -1, 34}) {
+        engine.fontType = fontType;
+        reset();
+        fetch(0x41);
+        EXPECT_EQ(engine.GetCellH() + engine.GetCharDelta(), 0) << "fontType " << fontType;
+    }
+    engine.fontType = 0;
+    engine.fetchCount = 0;  // a reset that forgot to close the file
+    fetch(0x41);
+    EXPECT_EQ(engine.GetCharDelta(), 7);
+}
+
+// The glyph bitmap, metrics and placement.
+
+TEST_F(EngineZ, BuildBmpMakesBottomUpComplementedRowsPaddedToTheRowClass) {
+    install(standardFont());
+    fetch(0x41);
+    engine.BuildBMP();
+    const Bytes info = {40, 0, 0, 0, 8,  0, 0, 0, 3, 0, 0, 0, 1,   0,   1,   0,
+                        0,  0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0,   0,   0,   0,
+                        0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
+    const auto* infoBytes = reinterpret_cast<const std::uint8_t*>(&engine.bitmapInfo);
+    EXPECT_EQ(Bytes(infoBytes, infoBytes + 48), info);
+    EXPECT_EQ(engine.dibBits,
+              Bytes({0x8F, 0xFF, 0xFF, 0xFF, 0x77, 0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
+    const std::pair<int, Bytes> rows[] = {{9, {0x00, 0x7F, 0xFF, 0xFF}},
+                                          {24, {0x00, 0x00, 0x00, 0xFF}},
+                                          {32, {0x00, 0x00, 0x00, 0x00}},
+                                          {40, {0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF}},
+                                          {48, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF}}};
+    for (const auto& [width, row] : rows) {
+        fetch(0x80 + width);
+        engine.BuildBMP();
+        EXPECT_EQ(engine.dibBits, row) << "width " << width;
+    }
+    fetch(' ');
+    engine.BuildBMP();
+    EXPECT_EQ(engine.bitmapInfo.bmiHeader.biHeight, 2);
+    EXPECT_TRUE(engine.dibBits.empty() && engine.flippedRows.empty());
+}
+
+TEST_F(EngineZ, GettersReadUnsignedBigEndianFields) {
+    install(
+        {FontBlockZ{0x0102, 0x0304, 0x0506, {GlyphZ{0x41, {{"#", "#"}}, 65534, 0xFFFF, 258, 3}}}});
+    fetch(0x41);
+    EXPECT_EQ((std::array<int, 3>{engine.GetCellW(), engine.GetCellH(), engine.GetBase()}),
+              (std::array<int, 3>{258, 772, 1286}));
+    EXPECT_EQ(head(), (Head{2, 3, 65534, 65535, 258}));
+}
+
+// Fetches, builds and paints `code` at pen x as the facade does; returns the advance.
+int paint(CGeneraterZ& engine, CDC* dc, int code, int penX) {
+    engine.ClearBuffer();
+    engine.SetCharCode(code);
+    engine.TXRZ();
+    engine.BuildBMP();
+    engine.DrawOneword(dc, penX, 0);
+    const int advance = engine.GetCharDelta();
+    engine.ClearBuffer();
+    return advance;
+}
+
+TEST_F(EngineZ, GlyphIsPlacedByLeftOffsetAscentAndBaselineThenMagnified) {
+    // 7 x 10, inked top left and bottom right; left offset 1, ascent 8, baseline 9, pen x 12,
+    // scale 3 x 2: the glyph covers (39, 2) to (59, 21).
+    std::vector<std::string> rows(10, ".......");
+    rows.front()[0] = rows.back()[6] = '#';
+    install({FontBlockZ{8, 20, 9, {GlyphZ{0x41, {rows}, 1, 8, 7}}}});
+    engine.SetScaleH(3);
+    engine.SetScaleV(2);
+    test::MonoSurface surface(62, 24);
+    paint(engine, surface.dc(), 0x41, 12);
+    std::string expected;
+    for (int y = 0; y < 24; ++y) {
+        std::string line(62, '.');
+        if (y == 2 || y == 3) line.replace(39, 3, "###");
+        if (y == 20 || y == 21) line.replace(57, 3, "###");
+        expected += line + "\n";
+    }
+    EXPECT_EQ(surface.ascii(), expected);
+}
+
+TEST_F(EngineZ, LaterGlyphsPaperCoversEarlierInkAndReverseVideoPaintsTheComplement) {
+    const GlyphZ block{'a', {{"####", "####", "####"}}, 0, 3, 2};
+    const GlyphZ bar{'b', {{"...#", "...#", "...#"}}, 0, 3, 4};
+    install({FontBlockZ{8, 3, 3, {block, bar}}, FontBlockZ{8, 3, 8, {kCup}}});
+    test::MonoSurface surface(8, 3);
+    const int advance = paint(engine, surface.dc(), 'a', 0);
+    paint(engine, surface.dc(), 'b', advance);
+    EXPECT_EQ(surface.ascii(), "##...#..\n##...#..\n##...#..\n");
+
+    engine.SetFonttype(1);
+    paint(engine, nullptr, 0x41, 0);
+    const Bytes normal = engine.dibBits;
+    engine.invert = 1;
+    test::MonoSurface reversed(8, 3, true);
+    paint(engine, reversed.dc(), 0x41, 0);
+    EXPECT_EQ(engine.dibBits, normal);
+    EXPECT_EQ(reversed.ascii(), "#.....##\n#.###.##\n##...###\n");
+}
+
+TEST_F(EngineZ, DrawOnewordPaintsNothingWithoutAMatchingBitmap) {
+    install(standardFont());
+    test::MonoSurface surface(64, 60);
+    const std::string blank = surface.ascii();
+    engine.DrawOneword(surface.dc(), 0, 0);  // nothing built yet
+    paint(engine, surface.dc(), ' ', 0);     // width 0
+    fetch(0x41);
+    engine.BuildBMP();
+    fetch('0');  // larger than the bitmap built
+    engine.DrawOneword(surface.dc(), 0, 0);
+    fetch(0x41);
+    engine.SetScaleH(0x40000000);  // scaled width beyond int
+    engine.DrawOneword(surface.dc(), 0, 0);
+    EXPECT_EQ(surface.ascii(), blank);
+}
+
+// The dot preview.
+
+constexpr COLORREF kPenColour = 0x00FF0000;
+
+int countInk(const Canvas& canvas) {
+    int ink = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) ink += canvas.pixel(x, y) == kPenColour;
+    }
+    return ink;
+}
+
+// The canvas shows exactly these dots: ink at each centre and nowhere else.
+void expectDots(const Canvas& canvas, const std::vector<std::pair<int, int>>& dots,
+                const char* what) {
+    Canvas one(20, 20);
+    drawPenDots(one.dc(), PS_DASH, {{10, 10}});
+    EXPECT_EQ(countInk(canvas), countInk(one) * static_cast<int>(dots.size())) << what;
+    for (const auto& [x, y] : dots) {
+        EXPECT_EQ(canvas.pixel(x, y), kPenColour) << what << " " << x << "," << y;
+    }
+}
+
+TEST_F(EngineZ, DotPreviewPutsColumnCOfRowRAtEightUnitSteps) {
+    using Member = void (CGeneraterZ::*)(CDC*);
+    const struct {
+        const char* what;
+        Member member;
+        std::vector<std::string> rows;
+        int leftOffset, ascent;
+        std::vector<std::pair<int, int>> dots;
+    } cases[] = {
+        {"8-dot", &CGeneraterZ::Draw8Bit, {"#......."}, 0, 5, {{14, 54}}},
+        {"8-dot right", &CGeneraterZ::Draw8Bit, {".......#"}, 0, 5, {{70, 54}}},
+        {"16-dot", &CGeneraterZ::Draw16Bit, {"#..............#"}, 0, 5, {{14, 54}, {134, 54}}},
+        {"24-dot", &CGeneraterZ::Draw24Bit, {std::string(23, '.') + "#"}, 0, 5, {{198, 54}}},
+        {"32-dot", &CGeneraterZ::Draw32Bit, {std::string(31, '.') + "#"}, 0, 5, {{262, 54}}},
+        {"40-dot", &CGeneraterZ::Draw40Bit, {std::string(39, '.') + "#"}, 0, 5, {{326, 54}}},
+        {"48-dot", &CGeneraterZ::Draw48Bit, {"#" + std::string(47, '.')}, 0, 5, {{14, 54}}},
+        {"left offset 2", &CGeneraterZ::Draw8Bit, {"#......."}, 2, 5, {{30, 54}}},
+        {"ascent + 1",
+         &CGeneraterZ::Draw8Bit,
+         {"#.......", ".#......"},
+         0,
+         6,
+         {{14, 46}, {22, 54}}},
+        {"no rows", &CGeneraterZ::Draw8Bit, {}, 0, 5, {}},
+    };
+    FontBlockZ block{8, 8, 5, {}};
+    for (const auto& c : cases) {
+        const int width = c.rows.empty() ? 8 : static_cast<int>(c.rows[0].size());
+        block.glyphs.push_back(GlyphZ{
+            static_cast<int>(block.glyphs.size()), {c.rows}, c.leftOffset, c.ascent, 0, width});
+    }
+    install({block});
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        fetch(static_cast<int>(i));
+        Canvas canvas(400, 80);
+        const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
+        (engine.*cases[i].member)(canvas.dc());
+        EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << cases[i].what;
+        expectDots(canvas, cases[i].dots, cases[i].what);
+    }
+}
+
+TEST_F(EngineZ, DotPreviewForAnotherRowLengthReadsOnlyItsCopy) {
+    // Eight rows of an 8-dot glyph make an 8-byte copy, which Draw48Bit reads 6 bytes a row:
+    // passes 0..5 of row 0 and 0..1 of row 1, nothing of the ink beyond in glyphBuffer.
+    install({FontBlockZ{8, 8, 5, {GlyphZ{0x41, {std::vector<std::string>(8, "#")}, 7, 5, 0, 8}}}});
+    fetch(0x41);
+    std::memset(engine.glyphBuffer + 8, 0xFF, sizeof engine.glyphBuffer - 8);
+    Canvas canvas(400, 120);
+    engine.Draw48Bit(canvas.dc());
+    expectDots(canvas,
+               {{14, 54}, {22, 54}, {30, 54}, {38, 54}, {46, 54}, {54, 54}, {14, 62}, {22, 62}},
+               "Draw48Bit on an 8-dot glyph");
+}
+
+}  // namespace
+}  // namespace txr
