@@ -1,0 +1,39 @@
+// The one-bit BMP files the library writes: reading the string bitmap's dots, turning them by
+// quarter turns, and writing the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "txr/platform/afxgdi.h"
+
+namespace txr {
+
+// A one-bit image as a BMP stores it: rows bottom-up, dibStride(width) bytes each, leftmost dot in
+// the most significant bit, a set bit white.
+struct OneBitImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rows;
+
+    std::size_t stride() const;
+};
+
+// The dots of `bitmap` (selected in `dc`) read with GetObjectA and GetDIBits.
+OneBitImage readBitmapDots(CBitmap* bitmap, CDC* dc);
+
+// The image turned `quarterTurns` quarter turns clockwise (0 to 3) as seen on the device. Padding
+// bits of the result are 0; those of the source are never read.
+OneBitImage turnClockwise(const OneBitImage& image, int quarterTurns);
+
+// The whole file: 14-byte file header, 40-byte info header, the colour table (black then white
+// unless one is given), and the rows.
+std::vector<std::uint8_t> bmpFileBytes(const OneBitImage& image,
+                                       const RGBQUAD* colourTable = nullptr);
+
+// Creates or empties `path` and writes `bytes`. Throws CFileException* when the file cannot be
+// created or written; a file left half-written is removed before the exception passes on.
+void writeWholeFile(const char* path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace txr

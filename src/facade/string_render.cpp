@@ -1,0 +1,309 @@
+// FontOut, GetStringSize and GetBmpFile: measuring a text, laying its glyphs out on a one-bit
+// string bitmap with the selected engine, and writing or painting the result.
+#include "facade/string_render.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "facade/dib_image.h"
+
+namespace txr {
+
+namespace {
+
+const char kStagingFile[] = "../string.bmp";
+
+void closeStream(std::FILE*& stream) {
+    if (stream != nullptr) {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+}
+
+int clampToInt(std::int64_t value) {
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// Extra rows some family-0 proportional fonts need below their cell.
+int proportionalHeightCorrection(int fontType, int resolution) {
+    if (resolution == 203 && (fontType == 9 || fontType == 10)) return 3;
+    if (resolution == 203 && fontType == 11) return 1;
+    if (resolution == 300 && (fontType == 9 || fontType == 12)) return 1;
+    return 0;
+}
+
+void closeEngineA(CTXR& txr) {
+    closeStream(txr.engineA->fontFile);
+    txr.engineA->fetchCount = 0;
+}
+
+void closeEngineZ(CTXR& txr) {
+    closeStream(txr.engineZ->fontFile);
+    txr.engineZ->fetchCount = 0;
+}
+
+void measureFamily0(CTXR& txr, const unsigned char* text, int length) {
+    CGeneraterA& engine = *txr.engineA;
+    if (txr.fontType >= 9 && txr.fontType <= 16) {
+        std::int64_t advances = 0;
+        for (int i = 0; i < length; ++i) {
+            engine.SetCharCode(text[i]);
+            engine.TXRA();
+            advances += engine.GetDelta();
+        }
+        txr.stringWidth = clampToInt(txr.scaleH * advances);
+        txr.stringHeight = clampToInt(
+            std::int64_t{txr.scaleV} *
+            (engine.GetCellH() + proportionalHeightCorrection(txr.fontType, txr.resolution)));
+    } else {
+        engine.TXRA();
+        const int correction = (txr.fontType == 1 && txr.resolution == 300) ? 3 : 0;
+        txr.stringHeight = clampToInt(std::int64_t{txr.scaleV} * (engine.GetCellH() + correction));
+        txr.stringWidth =
+            clampToInt(std::int64_t{engine.GetCellW()} * txr.scaleH * std::int64_t{length});
+    }
+    closeEngineA(txr);
+}
+
+void measureFamily1(CTXR& txr, int length) {
+    CGeneraterB& engine = *txr.engineB;
+    engine.SetFont();
+    engine.TXRB();
+    txr.stringWidth =
+        clampToInt(std::int64_t{engine.GetCellW()} * txr.scaleH * std::int64_t{length});
+    txr.stringHeight = clampToInt(std::int64_t{engine.GetCellH()} * txr.scaleV);
+    closeStream(engine.fontFile);
+}
+
+void measureFamily2(CTXR& txr, const unsigned char* text, int length) {
+    CGeneraterZ& engine = *txr.engineZ;
+    engine.TXRZ();
+    std::int64_t advances = 0;
+    for (int i = 0; i < length; ++i) {
+        engine.SetCharCode(text[i]);
+        engine.TXRZ();
+        advances += engine.GetCharDelta();
+    }
+    const int correction = txr.fontType == 0 ? 1 : txr.fontType == 1 ? 2 : 0;
+    txr.stringWidth = clampToInt(txr.scaleH * advances);
+    txr.stringHeight = clampToInt(std::int64_t{txr.scaleV} * (engine.GetCellH() + correction));
+    closeEngineZ(txr);
+}
+
+void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+    CGeneraterA& engine = *txr.engineA;
+    for (int i = 0; i < length; ++i) {
+        engine.ClearBuffer();
+        engine.SetCharCode(text[i]);
+        engine.TXRA();
+        engine.BuildBMP();
+        if (engine.glyphFont >= 9 && engine.glyphFont <= 16) {
+            engine.DrawOneword(dc, txr.penX, 0);
+            txr.penX += engine.GetDelta();
+        } else {
+            engine.DrawOneword(dc, i * engine.GetCellW(), 0);
+        }
+        engine.ClearBuffer();
+    }
+}
+
+void layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+    CGeneraterB& engine = *txr.engineB;
+    for (int i = 0; i < length; ++i) {
+        engine.ClearBuffer();
+        engine.SetFont();
+        engine.TXRB();
+        engine.SetcharCode(text[i]);
+        engine.BuildBMP();
+        engine.DrawOneword(dc, i * engine.GetCellW(), 0);
+        engine.ClearBuffer();
+        closeStream(engine.fontFile);
+    }
+}
+
+void layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+    CGeneraterZ& engine = *txr.engineZ;
+    for (int i = 0; i < length; ++i) {
+        engine.ClearBuffer();
+        engine.SetCharCode(text[i]);
+        engine.TXRZ();
+        engine.BuildBMP();
+        engine.GetCharDelta();
+        engine.DrawOneword(dc, txr.penX, 0);
+        txr.penX += engine.GetCharDelta();
+        engine.ClearBuffer();
+    }
+}
+
+// Closes every font file when a drawing call ends, normally or by an exception.
+class FontFilesClosed {
+  public:
+    explicit FontFilesClosed(CTXR& txr) : txr_(txr) {}
+    FontFilesClosed(const FontFilesClosed&) = delete;
+    FontFilesClosed& operator=(const FontFilesClosed&) = delete;
+    ~FontFilesClosed() { closeFontFiles(txr_); }
+
+  private:
+    CTXR& txr_;
+};
+
+}  // namespace
+
+StringBitmap::StringBitmap(HDC reference) {
+    dc_.Attach(CreateCompatibleDC(reference));
+}
+
+StringBitmap::~StringBitmap() {
+    if (previous_ != nullptr) CDC::SelectGdiObject(dc_.m_hDC, previous_->m_hObject);
+    bitmap_.DeleteObject();
+}
+
+bool StringBitmap::create(int width, int height, bool black) {
+    if (width <= 0 || height <= 0) return false;
+    if (std::int64_t{width} * height > kMaxStringDots) return false;
+    if (!bitmap_.CreateCompatibleBitmap(&dc_, width, height)) return false;
+    previous_ = CDC::SelectGdiObject(dc_.m_hDC, bitmap_.m_hObject);
+    dc_.PatBlt(0, 0, width, height, black ? BLACKNESS : WHITENESS);
+    return true;
+}
+
+void closeFontFiles(CTXR& txr) {
+    closeEngineA(txr);
+    closeStream(txr.engineB->fontFile);
+    closeEngineZ(txr);
+}
+
+void measureString(CTXR& txr, const unsigned char* text, int length) {
+    switch (txr.family) {
+        case 0:
+            measureFamily0(txr, text, length);
+            break;
+        case 1:
+            measureFamily1(txr, length);
+            break;
+        case 2:
+            measureFamily2(txr, text, length);
+            break;
+        default:
+            break;
+    }
+}
+
+bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
+    txr.textLength = text.GetLength();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.LockBuffer());
+    txr.penX = 0;
+    txr.stringWidth = 0;
+    txr.stringHeight = 0;
+    bool drawn = false;
+    if (txr.family >= 0 && txr.family <= 2) {
+        measureString(txr, bytes, txr.textLength);
+        if (target.create(txr.stringWidth, txr.stringHeight, txr.invert == 1)) {
+            CDC* dc = target.dc();
+            if (txr.family == 0) layOutFamily0(txr, dc, bytes, txr.textLength);
+            if (txr.family == 1) layOutFamily1(txr, dc, bytes, txr.textLength);
+            if (txr.family == 2) layOutFamily2(txr, dc, bytes, txr.textLength);
+            drawn = true;
+        }
+    }
+    text.UnlockBuffer();
+    return drawn;
+}
+
+bool renderStringImage(CTXR& txr, CString text, OneBitImage& image) {
+    image = OneBitImage{};
+    if (txr.fontReady == 0) return false;
+    FontFilesClosed closer(txr);
+    CWindowDC screen(nullptr);
+    StringBitmap target(screen.m_hDC);
+    if (!drawString(txr, target, text)) return false;
+    image =
+        turnClockwise(readBitmapDots(target.bitmap(), target.dc()), clockwiseTurns(txr.rotation));
+    return true;
+}
+
+int clockwiseTurns(int storedRotation) {
+    switch (storedRotation) {
+        case 1:
+            return 3;
+        case 2:
+            return 2;
+        case 3:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace txr
+
+CSize CTXR::GetStringSize(CString text) {
+    stringWidth = 0;
+    stringHeight = 0;
+    const int length = text.GetLength();
+    if (length == 0) return CSize(0, 0);
+    if (family >= 0 && family <= 2) {
+        txr::measureString(*this, reinterpret_cast<const unsigned char*>(text.LockBuffer()),
+                           length);
+        text.UnlockBuffer();
+    }
+    if (rotation == 0 || rotation == 2) return CSize(stringWidth, stringHeight);
+    return CSize(stringHeight, stringWidth);
+}
+
+void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
+    if (fontReady == 0) return;
+    txr::FontFilesClosed closer(*this);
+    txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
+    if (!txr::drawString(*this, target, text)) return;
+    CreateBMP(target.bitmap(), target.dc(), rotation, txr::kStagingFile);
+    dibImage->Load(txr::kStagingFile);
+    if (rotation == 0 || rotation == 2) {
+        dibImage->Draw(pDC, x, y, stringWidth, stringHeight);
+    } else {
+        dibImage->Draw(pDC, x, y, stringHeight, stringWidth);
+    }
+    std::remove(txr::kStagingFile);
+}
+
+void CTXR::GetBmpFile(CString path, CString text) {
+    if (fontReady == 0) return;
+    txr::FontFilesClosed closer(*this);
+    CWindowDC screen(nullptr);
+    txr::StringBitmap target(screen.m_hDC);
+    if (!txr::drawString(*this, target, text)) return;
+    CreateBMP(target.bitmap(), target.dc(), rotation, path);
+}
+
+int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {
+    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
+    const int turns = txr::clockwiseTurns(storedRotation);
+    if (turns == 0) {
+        txr::writeWholeFile(path, txr::bmpFileBytes(image));
+        return 0;
+    }
+    std::vector<std::uint8_t> header =
+        txr::bmpFileBytes(txr::OneBitImage{image.width, image.height, {}});
+    BITMAPFILEHEADER fileHeader;
+    std::memcpy(&fileHeader, header.data(), sizeof fileHeader);
+    txr::MonoBitmapInfo info;
+    std::memcpy(&info, header.data() + sizeof fileHeader, sizeof info);
+    BmpRotate(static_cast<unsigned short>(turns), &fileHeader, info.get(), image.rows.data(), path);
+    return 0;
+}
+
+void CTXR::BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
+                     unsigned char* bits, const char* path) {
+    (void)fileHeader;
+    txr::OneBitImage image;
+    image.width = info->bmiHeader.biWidth;
+    image.height = info->bmiHeader.biHeight;
+    image.rows.assign(bits, bits + image.stride() * static_cast<std::size_t>(image.height));
+    RGBQUAD colours[2];
+    std::memcpy(colours, reinterpret_cast<const unsigned char*>(info) + sizeof(BITMAPINFOHEADER),
+                sizeof colours);
+    txr::writeWholeFile(path, txr::bmpFileBytes(txr::turnClockwise(image, quarterTurns), colours));
+}

@@ -1,0 +1,134 @@
+// CTXR: construction, copying and the three setters that hold the font selection.
+#include "txr/TXR.h"
+
+#include "facade/dib_image.h"
+#include "facade/module_registration.h"
+
+namespace {
+
+// Registers the library with the framework while it is loaded (the process-attach and
+// process-detach notifications of a dynamic library).
+struct ModuleLifetime {
+    ModuleLifetime() { txr::moduleMain(DLL_PROCESS_ATTACH); }
+    ~ModuleLifetime() { txr::moduleMain(DLL_PROCESS_DETACH); }
+};
+const ModuleLifetime kModuleLifetime;
+
+int storedRotation(int callerRotation) {
+    if (callerRotation == 1) return 3;
+    if (callerRotation == 3) return 1;
+    return callerRotation;
+}
+
+// Hands font number and scale factors to the family's engine, stopping at the first refusal.
+template <class Engine>
+int selectOnEngine(Engine& engine, int fontType, int scaleH, int scaleV, int rotation,
+                   int& fontReady) {
+    fontReady = 0;
+    if (engine.SetFonttype(fontType) == 0) return 2;
+    // A negative factor is refused like 0: no printer magnifies by less than one.
+    if (scaleH <= 0) return 3;
+    engine.SetScaleH(scaleH);
+    if (scaleV <= 0) return 4;
+    engine.SetScaleV(scaleV);
+    if (rotation < 0 || rotation > 3) return 5;
+    fontReady = 1;
+    return 0;
+}
+
+}  // namespace
+
+CTXR::CTXR()
+    : engineA(new CGeneraterA),
+      engineB(new CGeneraterB),
+      engineZ(new CGeneraterZ),
+      dibImage(new CDibImage) {}
+
+CTXR::CTXR(const CTXR& other)
+    : engineA(new CGeneraterA(*other.engineA)),
+      engineB(new CGeneraterB(*other.engineB)),
+      engineZ(new CGeneraterZ(*other.engineZ)),
+      textLength(other.textLength),
+      family(other.family),
+      penX(other.penX),
+      stringWidth(other.stringWidth),
+      stringHeight(other.stringHeight),
+      scaleH(other.scaleH),
+      scaleV(other.scaleV),
+      rotation(other.rotation),
+      fontType(other.fontType),
+      invert(other.invert),
+      resolution(other.resolution),
+      fontReady(other.fontReady),
+      dibImage(new CDibImage(*other.dibImage)) {}
+
+CTXR& CTXR::operator=(const CTXR& other) {
+    if (this == &other) return *this;
+    *engineA = *other.engineA;
+    *engineB = *other.engineB;
+    *engineZ = *other.engineZ;
+    *dibImage = *other.dibImage;
+    textLength = other.textLength;
+    family = other.family;
+    penX = other.penX;
+    stringWidth = other.stringWidth;
+    stringHeight = other.stringHeight;
+    scaleH = other.scaleH;
+    scaleV = other.scaleV;
+    rotation = other.rotation;
+    fontType = other.fontType;
+    invert = other.invert;
+    resolution = other.resolution;
+    fontReady = other.fontReady;
+    return *this;
+}
+
+CTXR::~CTXR() {
+    delete engineA;
+    delete engineB;
+    delete engineZ;
+    delete dibImage;
+}
+
+int CTXR::SetFont(int newFamily, int newFontType, int newScaleH, int newScaleV, int newRotation,
+                  int newResolution) {
+    family = newFamily;
+    fontType = newFontType;
+    scaleH = newScaleH;
+    scaleV = newScaleV;
+    rotation = storedRotation(newRotation);
+    resolution = newResolution;
+
+    if (newResolution == 203 || newResolution == 300) {
+        engineA->resolution = newResolution;
+        engineB->resolution = newResolution;
+    }
+    switch (newFamily) {
+        case 0:
+            return selectOnEngine(*engineA, newFontType, newScaleH, newScaleV, newRotation,
+                                  fontReady);
+        case 1:
+            return selectOnEngine(*engineB, newFontType, newScaleH, newScaleV, newRotation,
+                                  fontReady);
+        case 2:
+            return selectOnEngine(*engineZ, newFontType, newScaleH, newScaleV, newRotation,
+                                  fontReady);
+        default:
+            return 1;
+    }
+}
+
+void CTXR::SetPath(CString path) {
+    engineA->fontPath = path;
+    engineB->fontPath = path;
+    engineZ->fontPath = path;
+}
+
+int CTXR::SetInvert(int newInvert) {
+    if (newInvert != 0 && newInvert != 1) return 0;
+    invert = newInvert;
+    engineA->invert = newInvert;
+    engineB->invert = newInvert;
+    engineZ->invert = newInvert;
+    return 1;
+}

@@ -1,0 +1,140 @@
+// The one-bit BMP format the library writes, and turning images by quarter turns.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/one_bit_rows.h"
+#include "facade/bmp_writer.h"
+#include "support/bmp_file.h"
+#include "support/picture.h"
+
+namespace txr {
+namespace {
+
+// Builds an image from rows drawn top first ('#' ink, i.e. a clear bit; '.' paper, a set bit).
+// Padding bits are set to 1 so that a reader that looks at them would be caught.
+OneBitImage imageOf(const std::vector<std::string>& picture) {
+    OneBitImage image;
+    image.height = static_cast<int>(picture.size());
+    image.width = static_cast<int>(picture.at(0).size());
+    image.rows.assign(image.stride() * static_cast<std::size_t>(image.height), 0xFF);
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t* row =
+            image.rows.data() + image.stride() * static_cast<std::size_t>(image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x) {
+            if (picture[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] == '#') {
+                row[x / 8] = static_cast<std::uint8_t>(row[x / 8] & ~(0x80u >> (x % 8)));
+            }
+        }
+    }
+    return image;
+}
+
+std::string asciiOf(const OneBitImage& image) {
+    return test::parseOneBitBmp(bmpFileBytes(image)).ascii;
+}
+
+const std::vector<std::string> kTenByThree = {
+    "#........#",
+    ".##.......",
+    "#.......##",
+};
+
+TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
+    const OneBitImage image = imageOf(kTenByThree);
+    const std::vector<std::uint8_t> bytes = bmpFileBytes(image);
+    ASSERT_EQ(bytes.size(), 74u);
+    std::vector<std::uint8_t> header(62);
+    writeOneBitBmpHeader(header.data(), 10, 3);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 62), header);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 62, bytes.end()), image.rows);
+    EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(kTenByThree));
+}
+
+TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
+    const OneBitImage image = imageOf(kTenByThree);
+    const struct {
+        int turns;
+        std::size_t fileSize;
+        std::vector<std::string> picture;
+    } cases[] = {
+        {1, 102, {"#.#", ".#.", ".#.", "...", "...", "...", "...", "...", "#..", "#.#"}},
+        {2, 74, {"##.......#", ".......##.", "#........#"}},
+        {3, 102, {"#.#", "..#", "...", "...", "...", "...", "...", ".#.", ".#.", "#.#"}},
+        {0, 74, kTenByThree},
+    };
+    for (const auto& c : cases) {
+        const OneBitImage turned = turnClockwise(image, c.turns);
+        const std::vector<std::uint8_t> bytes = bmpFileBytes(turned);
+        EXPECT_EQ(bytes.size(), c.fileSize) << c.turns << " turns";
+        EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(c.picture))
+            << c.turns << " turns";
+    }
+}
+
+TEST(BmpWriter, TurnedRowsHaveZeroPaddingAndSourcePaddingIsNeverRead) {
+    // Widths 8 and 9: all 8 bits of the whole byte are read, only the first bit of the next.
+    for (const auto& row : {std::string("#.#.#.#."), std::string("#.#.#.#.#")}) {
+        const OneBitImage image = imageOf({row, row});
+        const OneBitImage turned = turnClockwise(image, 1);
+        ASSERT_EQ(turned.width, 2);
+        ASSERT_EQ(turned.height, static_cast<int>(row.size()));
+        for (int r = 0; r < turned.height; ++r) {
+            const std::uint8_t first = turned.rows[turned.stride() * static_cast<std::size_t>(r)];
+            EXPECT_EQ(first & 0x3F, 0) << "padding bits of row " << r;
+            for (std::size_t i = 1; i < turned.stride(); ++i) {
+                EXPECT_EQ(turned.rows[turned.stride() * static_cast<std::size_t>(r) + i], 0);
+            }
+        }
+        // Turning back the other way gives the picture again: no padding dot crept in.
+        EXPECT_EQ(asciiOf(turnClockwise(turned, 3)), test::joined({row, row}));
+    }
+}
+
+TEST(BmpWriter, OneDotImageSurvivesEveryTurn) {
+    for (int turns = 0; turns < 4; ++turns) {
+        EXPECT_EQ(asciiOf(turnClockwise(imageOf({"#"}), turns)), "#\n");
+        EXPECT_EQ(asciiOf(turnClockwise(imageOf({"."}), turns)), ".\n");
+    }
+}
+
+TEST(BmpWriter, GivenColourTableIsWrittenUnchanged) {
+    const RGBQUAD table[2] = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+    const std::vector<std::uint8_t> bytes = bmpFileBytes(imageOf({"#."}), table);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 54, bytes.begin() + 62),
+              (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST(BmpWriter, WholeFileReplacesAnExistingFile) {
+    const std::string path = "replace_me.bmp";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string old(500, 'x');
+        std::fwrite(old.data(), 1, old.size(), f);
+        std::fclose(f);
+    }
+    const std::vector<std::uint8_t> bytes = bmpFileBytes(imageOf(kTenByThree));
+    writeWholeFile(path.c_str(), bytes);
+    EXPECT_EQ(test::readFileBytes(path), bytes);
+    std::remove(path.c_str());
+}
+
+TEST(BmpWriter, UnwritablePathRaisesFileExceptionAndLeavesNoFile) {
+    const std::string path = "no_such_directory/out.bmp";
+    int cause = -1;
+    try {
+        writeWholeFile(path.c_str(), bmpFileBytes(imageOf({"#"})));
+    } catch (CFileException* error) {
+        cause = error->m_cause;
+        EXPECT_EQ(std::string(error->m_strFileName), path);
+        error->Delete();
+    }
+    EXPECT_EQ(cause, CFileException::fileNotFound);
+    EXPECT_FALSE(test::fileExists(path));
+}
+
+}  // namespace
+}  // namespace txr

@@ -1,0 +1,129 @@
+// CDibImage: which BMP files it accepts, where it finds their rows, and 1:1 painting.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/one_bit_rows.h"
+#include "facade/bmp_writer.h"
+#include "facade/dib_image.h"
+#include "fontkit/byte_writer.h"
+#include "support/raster_ascii.h"
+
+namespace txr {
+namespace {
+
+// A 3 x 2 one-bit picture: top row "#..", bottom row ".#." (ink is colour 0).
+std::vector<std::uint8_t> smallOneBitFile() {
+    OneBitImage image;
+    image.width = 3;
+    image.height = 2;
+    image.rows = {0xBF, 0, 0, 0, 0x7F, 0, 0, 0};  // bottom row first
+    return bmpFileBytes(image);
+}
+
+// A BMP of the given depth with biClrUsed 0, a zeroed colour table and zeroed rows.
+std::vector<std::uint8_t> fileOfDepth(int bitCount, int width, int height) {
+    const std::size_t table = bitCount <= 8 ? (std::size_t{4} << bitCount) : 0;
+    const std::size_t stride = (static_cast<std::size_t>(width) * bitCount + 31) / 32 * 4;
+    std::vector<std::uint8_t> bytes(54 + table + stride * static_cast<std::size_t>(height));
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    putLE32(&bytes[14], 40);
+    putLE32(&bytes[18], static_cast<std::uint32_t>(width));
+    putLE32(&bytes[22], static_cast<std::uint32_t>(height));
+    putLE16(&bytes[26], 1);
+    putLE16(&bytes[28], static_cast<std::uint16_t>(bitCount));
+    return bytes;
+}
+
+std::string saved(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    EXPECT_TRUE(fontkit::writeFileBytes(name, bytes));
+    return name;
+}
+
+TEST(DibImage, NewImageDrawsNothing) {
+    CDibImage image;
+    Canvas canvas(4, 4);
+    EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 0);
+    EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "....\n....\n....\n....\n");
+}
+
+TEST(DibImage, OneBitFileIsPaintedOneToOneAtItsOwnSize) {
+    CDibImage image;
+    ASSERT_EQ(image.Load(saved("small.bmp", smallOneBitFile()).c_str()), 1);
+    EXPECT_EQ(image.colorCount, 2);
+    EXPECT_EQ(image.imageBits - image.imageData.get(), 48);
+    Canvas canvas(5, 4);
+    EXPECT_EQ(image.Draw(canvas.dc(), 1, 1, -1, -1), 1);
+    EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)),
+              ".....\n"
+              ".#...\n"
+              "..#..\n"
+              ".....\n");
+}
+
+TEST(DibImage, ColourTableLengthFollowsDepthAndColoursUsed) {
+    const struct {
+        int bitCount;
+        int colorCount;
+    } cases[] = {{8, 256}, {4, 16}, {24, 0}, {32, 0}};
+    for (const auto& c : cases) {
+        CDibImage image;
+        ASSERT_EQ(image.Load(saved("depth.bmp", fileOfDepth(c.bitCount, 3, 2)).c_str()), 1)
+            << c.bitCount << " bits";
+        EXPECT_EQ(image.colorCount, c.colorCount) << c.bitCount << " bits";
+        EXPECT_EQ(image.imageBits - image.imageData.get(), 40 + 4 * c.colorCount);
+    }
+}
+
+TEST(DibImage, UntrustworthyFilesAreRefusedAndTheHeldImageStays) {
+    const std::vector<std::uint8_t> good = smallOneBitFile();
+    auto changed = [&](std::size_t at, std::uint8_t value) {
+        std::vector<std::uint8_t> bytes = good;
+        bytes.at(at) = value;
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"shorter than the file header", {'B', 'M', 0, 0}},
+        {"not BM", changed(0, 'X')},
+        {"rows cut short", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
+        {"info header not 40 bytes", changed(14, 12)},
+        {"compressed", changed(30, 1)},
+        {"zero width", changed(18, 0)},
+        {"huge width", changed(21, 0x7F)},
+        {"huge height", changed(25, 0x7F)},
+        {"odd bit count", changed(28, 3)},
+        {"more colours than the file holds", changed(46, 200)},
+    };
+    CDibImage image;
+    ASSERT_EQ(image.Load(saved("good.bmp", good).c_str()), 1);
+    for (const auto& c : cases) {
+        EXPECT_EQ(image.Load(saved("bad.bmp", c.bytes).c_str()), 0) << c.what;
+    }
+    EXPECT_EQ(image.Load("does_not_exist.bmp"), 0);
+    EXPECT_EQ(image.Load("."), 0) << "a directory";
+    Canvas canvas(3, 2);
+    EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 1);
+    EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "#..\n.#.\n");
+}
+
+TEST(DibImage, SecondLoadReplacesTheFirst) {
+    CDibImage image;
+    ASSERT_EQ(image.Load(saved("first.bmp", smallOneBitFile()).c_str()), 1);
+    OneBitImage blank;
+    blank.width = 3;
+    blank.height = 2;
+    blank.rows.assign(8, 0xFF);
+    ASSERT_EQ(image.Load(saved("second.bmp", bmpFileBytes(blank)).c_str()), 1);
+    Canvas canvas(3, 2, RGB(255, 0, 0));
+    image.Draw(canvas.dc(), 0, 0, -1, -1);
+    EXPECT_EQ(test::asciiOf(canvas, RGB(255, 255, 255)), "###\n###\n");
+}
+
+}  // namespace
+}  // namespace txr

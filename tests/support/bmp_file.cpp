@@ -1,0 +1,58 @@
+// One-bit BMP reading for tests, written independently of the library's writer.
+#include "support/bmp_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace txr::test {
+
+namespace {
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) |
+           (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
+}
+}  // namespace
+
+std::vector<std::uint8_t> readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool fileExists(const std::string& path) {
+    return static_cast<bool>(std::ifstream(path));
+}
+
+BmpPicture parseOneBitBmp(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() < 62 || bytes[0] != 'B' || bytes[1] != 'M') {
+        throw std::runtime_error("not a BMP file");
+    }
+    if (le32(bytes, 10) != 62 || le32(bytes, 14) != 40 || (bytes[28] | (bytes[29] << 8)) != 1) {
+        throw std::runtime_error("not a one-bit BMP with a 62-byte header");
+    }
+    BmpPicture picture;
+    picture.width = static_cast<std::int32_t>(le32(bytes, 18));
+    picture.height = static_cast<std::int32_t>(le32(bytes, 22));
+    if (picture.width <= 0 || picture.height <= 0) throw std::runtime_error("bad BMP size");
+    const std::size_t stride = (static_cast<std::size_t>(picture.width) + 31) / 32 * 4;
+    if (bytes.size() < 62 + stride * static_cast<std::size_t>(picture.height)) {
+        throw std::runtime_error("BMP rows cut short");
+    }
+    for (std::int32_t y = 0; y < picture.height; ++y) {
+        const std::size_t row = 62 + stride * static_cast<std::size_t>(picture.height - 1 - y);
+        for (std::int32_t x = 0; x < picture.width; ++x) {
+            const bool white = bytes[row + static_cast<std::size_t>(x / 8)] & (0x80 >> (x % 8));
+            picture.ascii += white ? '.' : '#';
+        }
+        picture.ascii += '\n';
+    }
+    picture.bytes = bytes;
+    return picture;
+}
+
+BmpPicture readOneBitBmp(const std::string& path) {
+    return parseOneBitBmp(readFileBytes(path));
+}
+
+}  // namespace txr::test

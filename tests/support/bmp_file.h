@@ -1,0 +1,24 @@
+// Reads the one-bit BMP files the library writes, for tests: header fields and the picture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace txr::test {
+
+std::vector<std::uint8_t> readFileBytes(const std::string& path);
+bool fileExists(const std::string& path);
+
+struct BmpPicture {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint8_t> bytes;  // the whole file
+    std::string ascii;  // top row first, '#' colour 0 (black), '.' colour 1, each row ends '\n'
+};
+
+// Parses a one-bit, bottom-up BMP with a 62-byte header; throws std::runtime_error otherwise.
+BmpPicture readOneBitBmp(const std::string& path);
+BmpPicture parseOneBitBmp(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace txr::test

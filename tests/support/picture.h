@@ -1,0 +1,19 @@
+// Pictures as text for tests ('#' ink, '.' paper, one string per row, top row first), with the
+// transforms the library applies, written independently of it: magnify, turn, reverse video.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace txr::test {
+
+using Picture = std::vector<std::string>;
+
+Picture magnify(const Picture& picture, int scaleH, int scaleV);
+Picture turnClockwise(const Picture& picture, int quarterTurns);
+Picture reverseVideo(const Picture& picture);
+// The picture placed at (x, y) on a width x height field of paper.
+Picture placed(const Picture& picture, int x, int y, int width, int height);
+std::string joined(const Picture& picture);  // rows each followed by '\n'
+
+}  // namespace txr::test

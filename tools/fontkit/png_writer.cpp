@@ -1,0 +1,164 @@
+// libpng writers for one-bit grey and RGB images, written beside the target and renamed.
+#include "fontkit/png_writer.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "fontkit/file_io.h"
+
+namespace txr::fontkit {
+
+RgbImage::RgbImage(int imageWidth, int imageHeight, std::uint32_t fill)
+    : width(imageWidth > 0 ? imageWidth : 0), height(imageHeight > 0 ? imageHeight : 0) {
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    fillRect(0, 0, width, height, fill);
+}
+
+void RgbImage::set(int x, int y, std::uint32_t rgb) {
+    if (x < 0 || y < 0 || x >= width || y >= height) return;
+    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                            static_cast<std::size_t>(x)) *
+                           3;
+    pixels[at] = static_cast<std::uint8_t>(rgb >> 16);
+    pixels[at + 1] = static_cast<std::uint8_t>(rgb >> 8);
+    pixels[at + 2] = static_cast<std::uint8_t>(rgb);
+}
+
+std::uint32_t RgbImage::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    const std::size_t index = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                               static_cast<std::size_t>(x)) *
+                              3;
+    return (static_cast<std::uint32_t>(pixels[index]) << 16) |
+           (static_cast<std::uint32_t>(pixels[index + 1]) << 8) | pixels[index + 2];
+}
+
+void RgbImage::fillRect(int x, int y, int w, int h, std::uint32_t rgb) {
+    for (int row = std::max(y, 0); row < std::min(y + h, height); ++row) {
+        for (int column = std::max(x, 0); column < std::min(x + w, width); ++column) {
+            set(column, row, rgb);
+        }
+    }
+}
+
+namespace {
+
+enum class PngKind { OneBitGrey, Rgb };
+
+struct PngWriteState {
+    std::string message;
+};
+
+void onPngError(png_structp png, png_const_charp text) {
+    auto* state = static_cast<PngWriteState*>(png_get_error_ptr(png));
+    if (state) state->message = text ? text : "libpng error";
+    png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+// Runs libpng on an open file. Kept free of C++ objects with destructors between setjmp and
+// the possible longjmp.
+bool encode(std::FILE* file, PngKind kind, int width, int height,
+            const std::vector<const std::uint8_t*>& rows, PngWriteState& state) {
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+    if (!png) {
+        state.message = "libpng could not start";
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        if (state.message.empty()) state.message = "libpng could not start";
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 kind == PngKind::OneBitGrey ? 1 : 8,
+                 kind == PngKind::OneBitGrey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    // In a grey PNG a set bit is white; our rows use a set bit for ink.
+    if (kind == PngKind::OneBitGrey) png_set_invert_mono(png);
+    for (const std::uint8_t* row : rows) png_write_row(png, row);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool writePng(const std::string& path, PngKind kind, int width, int height,
+              const std::vector<const std::uint8_t*>& rows, std::string& error) {
+    const std::string temporary = temporaryPathBeside(path);
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) {
+        error = path + ": cannot create " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    PngWriteState state;
+    bool ok = encode(file, kind, width, height, rows, state);
+    if (std::ferror(file) && ok) {
+        ok = false;
+        state.message = std::strerror(errno);
+    }
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        state.message = std::strerror(errno);
+    }
+    if (ok) {
+        std::error_code renameError;
+        std::filesystem::rename(temporary, path, renameError);
+        if (!renameError) return true;
+        state.message = renameError.message();
+    }
+    std::remove(temporary.c_str());
+    error = path + ": cannot write PNG: " + state.message;
+    return false;
+}
+
+bool checkSize(const std::string& path, int width, int height, std::string& error) {
+    if (width < 1 || height < 1 || width > kPngMaxSide || height > kPngMaxSide) {
+        error = path + ": image of " + std::to_string(width) + " x " + std::to_string(height) +
+                " dots; PNG sides must be 1 to " + std::to_string(kPngMaxSide);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error) {
+    if (!checkSize(path, image.width, image.height, error)) return false;
+    const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
+    if (image.stride < needed ||
+        image.rows.size() / image.stride < static_cast<std::size_t>(image.height)) {
+        error = path + ": the image rows hold fewer bytes than its size needs";
+        return false;
+    }
+    std::vector<const std::uint8_t*> rows;
+    for (int y = 0; y < image.height; ++y) {
+        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
+    }
+    return writePng(path, PngKind::OneBitGrey, image.width, image.height, rows, error);
+}
+
+bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error) {
+    if (!checkSize(path, image.width, image.height, error)) return false;
+    const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
+    if (image.pixels.size() / stride < static_cast<std::size_t>(image.height)) {
+        error = path + ": the image holds fewer pixels than its size needs";
+        return false;
+    }
+    std::vector<const std::uint8_t*> rows;
+    for (int y = 0; y < image.height; ++y) {
+        rows.push_back(image.pixels.data() + static_cast<std::size_t>(y) * stride);
+    }
+    return writePng(path, PngKind::Rgb, image.width, image.height, rows, error);
+}
+
+}  // namespace txr::fontkit
