@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "platform/staging_file.h"
 
 namespace txr {
 
 namespace {
-
-const char kStagingFile[] = "../string.bmp";
 
 void closeStream(std::FILE*& stream) {
     if (stream != nullptr) {
