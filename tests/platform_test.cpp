@@ -683,6 +683,35 @@ TEST(File, CreatesReplacesAndReadsBack) {
     std::remove("replaced.bin");
 }
 
+TEST(File, OpenModesCreateTruncateOrKeepTheFile) {
+    std::remove("modes.bin");
+    CFile file;
+    EXPECT_EQ(file.GetLength(), 0u);
+    CFileException error;
+    EXPECT_FALSE(file.Open("modes.bin", CFile::modeReadWrite, &error));
+    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+    ASSERT_TRUE(file.Open("modes.bin", CFile::modeCreate | CFile::modeRead));
+    EXPECT_EQ(file.GetLength(), 0u);
+    file.Write("hello", 5);  // a created file is writable whatever the access asked for
+    file.Close();
+    ASSERT_TRUE(
+        file.Open("modes.bin", CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite));
+    EXPECT_EQ(file.GetLength(), 5u);
+    file.Write("J", 1);
+    file.Close();
+    EXPECT_EQ(readAll("modes.bin"), "Jello");
+    ASSERT_TRUE(file.Open("modes.bin", CFile::modeReadWrite));
+    char head[2] = {};
+    EXPECT_EQ(file.Read(head, 2), 2u);
+    EXPECT_EQ(std::string(head, 2), "Je");
+    file.Close();
+    ASSERT_TRUE(file.Open("modes.bin", CFile::modeCreate | CFile::modeReadWrite));
+    EXPECT_EQ(file.GetLength(), 0u);
+    EXPECT_EQ(file.GetFilePath(), CString("modes.bin"));
+    file.Close();
+    std::remove("modes.bin");
+}
+
 TEST(File, FailuresThrowFileExceptionsNamingFileAndReason) {
     { CFile("plain.bin", CFile::modeCreate | CFile::modeWrite).Close(); }
     struct Case {
