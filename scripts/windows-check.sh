@@ -3,7 +3,8 @@
 # Wine without a display, and compares the drawings the Windows build makes on the real drawing
 # calls with those of the Linux build (scripts/compare_renders.py). Where Wine is missing or
 # cannot run here, it cross-builds only, says so, and exits 0.
-# Environment: TXR_WIN_BUILD (default build-windows), TXR_LINUX_BUILD (default build), JOBS.
+# Environment: TXR_WIN_BUILD (default build-windows), TXR_LINUX_BUILD (default build), JOBS,
+# TXR_WINE (the Wine loader; found on the PATH or in /usr/lib/wine when not given).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 win_build=${TXR_WIN_BUILD:-$root/build-windows}
@@ -20,7 +21,7 @@ skip() {
   echo "windows-check: $1: SKIPPED the Wine runs (tests and drawing comparison); cross build OK"
   exit 0
 }
-wine=$(command -v wine64 || command -v wine || true)
+wine=${TXR_WINE:-$(command -v wine64 || command -v wine || true)}
 [[ -z $wine && -x /usr/lib/wine/wine64 ]] && wine=/usr/lib/wine/wine64
 [[ -n $wine ]] || skip "no Wine installed"
 

@@ -1,5 +1,6 @@
 // What the framework classes and the canvas need from the GDI layer beyond the calls of
 // windef.h: a slot for framework data on each GDI object, object kinds, and device surfaces.
+// On Windows only the first two exist (win32/gdi_objects.cpp), over gdi32's own objects.
 //
 // Choices of this layer that the Windows calls leave open:
 // - Handles are checked: a call with a handle that is not a live object fails as GDI does.
