@@ -87,6 +87,11 @@ COLORREF Canvas::pixel(int x, int y) const {
     return impl_->dc.GetPixel(x, y);
 }
 
+void Canvas::setPixel(int x, int y, COLORREF color) {
+    if (x < 0 || y < 0 || x >= impl_->width || y >= impl_->height) return;
+    SetPixel(impl_->dc.m_hDC, x, y, color);
+}
+
 void Canvas::fill(COLORREF color) {
     if (impl_->pixels == nullptr) return;
     GdiFlush();
