@@ -279,12 +279,12 @@ void CTXR::GetBmpFile(CString path, CString text) {
 }
 
 int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {
-    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
     const int turns = txr::clockwiseTurns(storedRotation);
     if (turns == 0) {
-        txr::writeWholeFile(path, txr::bmpFileBytes(image));
+        txr::writeWholeFile(path, txr::bitmapBmpFile(bitmap, dc));
         return 0;
     }
+    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
     std::vector<std::uint8_t> header =
         txr::bmpFileBytes(txr::OneBitImage{image.width, image.height, {}});
     BITMAPFILEHEADER fileHeader;
@@ -298,12 +298,9 @@ int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* pa
 void CTXR::BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                      unsigned char* bits, const char* path) {
     (void)fileHeader;
-    txr::OneBitImage image;
-    image.width = info->bmiHeader.biWidth;
-    image.height = info->bmiHeader.biHeight;
-    image.rows.assign(bits, bits + image.stride() * static_cast<std::size_t>(image.height));
     RGBQUAD colours[2];
     std::memcpy(colours, reinterpret_cast<const unsigned char*>(info) + sizeof(BITMAPINFOHEADER),
                 sizeof colours);
-    txr::writeWholeFile(path, txr::bmpFileBytes(txr::turnClockwise(image, quarterTurns), colours));
+    txr::writeWholeFile(path, txr::turnedBmpFile(bits, info->bmiHeader.biWidth,
+                                                 info->bmiHeader.biHeight, quarterTurns, colours));
 }
