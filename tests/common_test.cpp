@@ -38,6 +38,24 @@ TEST(OneBitRows, FlipThenComplementGivesBottomUpInvertedRowsWithPadding) {
     EXPECT_EQ(dib, expected);
 }
 
+TEST(OneBitRows, BoundedFlipReadsOnlyTheBytesThatExistAndGivesZerosForTheRest) {
+    const unsigned char glyph[] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    const struct {
+        std::size_t available;
+        std::vector<unsigned char> flipped;
+    } cases[] = {
+        {6, {0x55, 0x66, 0x33, 0x44, 0x11, 0x22}},
+        {5, {0x55, 0x00, 0x33, 0x44, 0x11, 0x22}},
+        {3, {0x00, 0x00, 0x33, 0x00, 0x11, 0x22}},
+        {0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        std::vector<unsigned char> flipped(6, 0xEE);
+        flipRowsBounded(glyph, c.available, 2, 3, flipped.data());
+        EXPECT_EQ(flipped, c.flipped) << c.available << " bytes available";
+    }
+}
+
 TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {
     unsigned char header[kOneBitBmpHeaderSize];
     writeOneBitBmpHeader(header, 10, 3);

@@ -1,6 +1,7 @@
 // One-bit row helpers and the one-bit BMP header.
 #include "common/one_bit_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace txr {
@@ -9,6 +10,16 @@ void flipRows(const unsigned char* topDown, std::size_t rowBytes, std::size_t ro
               unsigned char* bottomUp) {
     for (std::size_t k = 0; k < rowCount; ++k) {
         std::memcpy(bottomUp + k * rowBytes, topDown + (rowCount - 1 - k) * rowBytes, rowBytes);
+    }
+}
+
+void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::size_t rowBytes,
+                     std::size_t rowCount, unsigned char* bottomUp) {
+    for (std::size_t k = 0; k < rowCount; ++k) {
+        const std::size_t from = (rowCount - 1 - k) * rowBytes;
+        const std::size_t present = from >= available ? 0 : std::min(rowBytes, available - from);
+        std::memcpy(bottomUp + k * rowBytes, topDown + from, present);
+        std::memset(bottomUp + k * rowBytes + present, 0, rowBytes - present);
     }
 }
 
