@@ -548,16 +548,15 @@ int main(int argc, char** argv) {
                 }
             }
 
-            for (int i = 0; i < repeats; ++i) {
-                txr.GetStringSize(ctext);
-                perCall.measure(text);
-                kept.measure(text);
-                floor.measure(text);
-                txr.GetBmpFile(paths[0].c_str(), ctext);
-                perCall.render(text, paths[1].c_str());
-                kept.render(text, paths[2].c_str());
-                floor.render(text, paths[3].c_str());
-            }
+            // One way at a time, so that none of them pays for the heap another leaves behind.
+            for (int i = 0; i < repeats; ++i) txr.GetStringSize(ctext);
+            for (int i = 0; i < repeats; ++i) txr.GetBmpFile(paths[0].c_str(), ctext);
+            for (int i = 0; i < repeats; ++i) floor.measure(text);
+            for (int i = 0; i < repeats; ++i) floor.render(text, paths[3].c_str());
+            for (int i = 0; i < repeats; ++i) perCall.measure(text);
+            for (int i = 0; i < repeats; ++i) perCall.render(text, paths[1].c_str());
+            for (int i = 0; i < repeats; ++i) kept.measure(text);
+            for (int i = 0; i < repeats; ++i) kept.render(text, paths[2].c_str());
             if (!timed) continue;
             const double sizeTimes[4] = {microsecondsPerCall([&] { txr.GetStringSize(ctext); }),
                                          microsecondsPerCall([&] { perCall.measure(text); }),
