@@ -97,9 +97,9 @@ TEST(PlaceBlock, FixedCellsCentreTrimAndClip) {
         "file A.bin\nblock 0\nsource source8.bdf 8\ncell 7 9\ncodes 32 0xC4\ncharmap latin1\n"
         "move 0x67 1 0\n",
         "m", ".");
-    const BlockSpec& spec = manifest.files[0].blocks[0];
+    const BlockSpec& blockSpec = manifest.files[0].blocks[0];
     FontCache cache;
-    const PlacedBlock block = placeBlock(manifest, spec, blockCharacters(spec), cache);
+    const PlacedBlock block = placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
     EXPECT_EQ(block.baseline, 6);
     expectGlyphs(block, {
                             {' ', 0, 0, 7, {}},
@@ -132,9 +132,9 @@ TEST(PlaceBlock, ProportionalKeepsAdvancesAndOverrides) {
         "file Z.bin\nblock 0\nsource source8p.bdf 8\ncell 8 8\nspacing proportional\n"
         "codes 0x41 0x5A\nchar 0x41 U+00C4\nadvance 0x48 9\nomit 0x57\n",
         "m", ".");
-    const BlockSpec& spec = manifest.files[0].blocks[0];
+    const BlockSpec& blockSpec = manifest.files[0].blocks[0];
     FontCache cache;
-    const PlacedBlock block = placeBlock(manifest, spec, blockCharacters(spec), cache);
+    const PlacedBlock block = placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
     EXPECT_EQ(block.baseline, 6);
     expectGlyphs(
         block,
@@ -149,8 +149,8 @@ TEST(PlaceBlock, MissingFontsAndStrikesAreErrors) {
     const Manifest noFont =
         parseManifest("file A.bin\nblock 0\nsource nowhere.ttf 8\ncell 8 8\n", "m", ".");
     FontCache cache;
-    const BlockSpec& spec = noFont.files[0].blocks[0];
-    EXPECT_THROW(placeBlock(noFont, spec, blockCharacters(spec), cache), FontKitError);
+    const BlockSpec& blockSpec = noFont.files[0].blocks[0];
+    EXPECT_THROW(placeBlock(noFont, blockSpec, blockCharacters(blockSpec), cache), FontKitError);
     const Manifest noStrike =
         parseManifest("file A.bin\nblock 0\nsource source8e.bdf 9\ncell 8 8\n", "m", ".");
     const BlockSpec& other = noStrike.files[0].blocks[0];

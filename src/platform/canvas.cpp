@@ -42,6 +42,10 @@ COLORREF Canvas::pixel(int x, int y) const {
     return impl_->dc.GetPixel(x, y);
 }
 
+void Canvas::setPixel(int x, int y, COLORREF color) {
+    SetPixel(impl_->dc.m_hDC, x, y, color);
+}
+
 void Canvas::fill(COLORREF color) {
     fillDeviceSurface(impl_->dc.m_hDC, color);
 }

@@ -50,4 +50,16 @@ std::string asciiOf(const txr::Canvas& canvas, COLORREF ink) {
     return picture;
 }
 
+std::string printedOf(const txr::Canvas& canvas) {
+    std::string picture;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const COLORREF pixel = canvas.pixel(x, y);
+            picture += pixel == RGB(0, 0, 0) ? '#' : pixel == RGB(255, 255, 255) ? '.' : '?';
+        }
+        picture += '\n';
+    }
+    return picture;
+}
+
 }  // namespace txr::test

@@ -36,4 +36,8 @@ class MonoSurface {
 // '#' where the canvas pixel equals ink, '.' elsewhere, in the format of MonoSurface::ascii.
 std::string asciiOf(const txr::Canvas& canvas, COLORREF ink);
 
+// The canvas as a printed drawing: '#' black, '.' white, and '?' any other colour (canvas that
+// no drawing covered).
+std::string printedOf(const txr::Canvas& canvas);
+
 }  // namespace txr::test

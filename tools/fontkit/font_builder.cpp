@@ -94,11 +94,11 @@ void checkGlyphSize(const std::string& where, int code, int width, int rowBytes,
     }
 }
 
-FontBlockA blockAFromPlaced(const std::string& where, int number, const BlockSpec& spec,
+FontBlockA blockAFromPlaced(const std::string& where, int number, const BlockSpec& blockSpec,
                             const PlacedBlock& placed) {
     FontBlockA block;
-    block.firstCode = spec.firstCode;
-    block.lastCode = spec.lastCode;
+    block.firstCode = blockSpec.firstCode;
+    block.lastCode = blockSpec.lastCode;
     block.cellWidth = placed.cellWidth;
     block.cellHeight = placed.cellHeight;
     block.baseLine = storedBaselineA(number, placed.baseline, placed.cellHeight);
@@ -421,33 +421,34 @@ int fileResolution(FontFileKind kind) {
 std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec& file,
                                         FontCache& cache, BuildReport& report) {
     const FontFileKind kind = file.kind;
-    auto bdfOf = [&](const BlockSpec& spec) {
-        return readBdfFile(manifest.resolveFontPath(*spec.bdfPath));
+    auto bdfOf = [&](const BlockSpec& blockSpec) {
+        return readBdfFile(manifest.resolveFontPath(*blockSpec.bdfPath));
     };
     if (isFamilyOne(kind)) {
         const std::vector<char32_t> allCharacters = familyOneCharacters();
         std::vector<FontFileBGlyph> glyphs;
-        for (const BlockSpec& spec : file.blocks) {
-            const std::string where = blockName(kind, spec.number);
-            if (spec.bdfPath) {
-                for (auto& glyph : glyphsBFromBdf(kind, bdfOf(spec), spec.number)) {
-                    glyph.fontType = spec.number;
+        for (const BlockSpec& blockSpec : file.blocks) {
+            const std::string where = blockName(kind, blockSpec.number);
+            if (blockSpec.bdfPath) {
+                for (auto& glyph : glyphsBFromBdf(kind, bdfOf(blockSpec), blockSpec.number)) {
+                    glyph.fontType = blockSpec.number;
                     glyphs.push_back(std::move(glyph));
                 }
                 continue;
             }
-            const ShapeB shape = shapeB(resolutionOfB(kind), spec.number);
-            if (spec.cellWidth != shape.cellWidth || spec.cellHeight != shape.cellHeight) {
+            const ShapeB shape = shapeB(resolutionOfB(kind), blockSpec.number);
+            if (blockSpec.cellWidth != shape.cellWidth ||
+                blockSpec.cellHeight != shape.cellHeight) {
                 throw FontKitError(where + ": the catalogue cell is " +
                                    std::to_string(shape.cellWidth) + " x " +
                                    std::to_string(shape.cellHeight));
             }
             // Only the dots of a stored row can be shown (font 4 at 203 dpi: 32 of a 36-dot cell).
-            BlockSpec shown = spec;
+            BlockSpec shown = blockSpec;
             shown.cellWidth = std::min(shape.cellWidth, shape.rowWidth);
             const int places = std::min(shape.places, 256);
             std::vector<char32_t> characters(allCharacters.begin(), allCharacters.begin() + places);
-            for (const auto& change : spec.overrides) {
+            for (const auto& change : blockSpec.overrides) {
                 if (change.character && change.code < places) {
                     characters[static_cast<std::size_t>(change.code)] = *change.character;
                 }
@@ -455,35 +456,39 @@ std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec
             const PlacedBlock placed = placeBlock(manifest, shown, characters, cache);
             noteMissing(report, where, placed, "glyph numbers");
             for (const PlacedGlyph& glyph : placed.glyphs) {
-                glyphs.push_back({spec.number, glyph.code, cellPicture(placed, glyph)});
+                glyphs.push_back({blockSpec.number, glyph.code, cellPicture(placed, glyph)});
             }
         }
         return writeB(kind, glyphs);
     }
     if (kind == FontFileKind::Z) {
         std::map<int, FontBlockZ> blocks;
-        for (const BlockSpec& spec : file.blocks) {
-            const std::string where = blockName(kind, spec.number);
-            if (spec.bdfPath) {
-                blocks[spec.number] = blockZFromBdf(bdfOf(spec), spec.number, nullptr);
+        for (const BlockSpec& blockSpec : file.blocks) {
+            const std::string where = blockName(kind, blockSpec.number);
+            if (blockSpec.bdfPath) {
+                blocks[blockSpec.number] =
+                    blockZFromBdf(bdfOf(blockSpec), blockSpec.number, nullptr);
                 continue;
             }
-            const PlacedBlock placed = placeBlock(manifest, spec, blockCharacters(spec), cache);
+            const PlacedBlock placed =
+                placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
             noteMissing(report, where, placed, "codes");
-            blocks[spec.number] = blockZFromPlaced(where, placed);
+            blocks[blockSpec.number] = blockZFromPlaced(where, placed);
         }
         return writeZ(inOrder(kind, blocks));
     }
     std::map<int, FontBlockA> blocks;
-    for (const BlockSpec& spec : file.blocks) {
-        const std::string where = blockName(kind, spec.number);
-        if (spec.bdfPath) {
-            blocks[spec.number] = blockAFromBdf(kind, bdfOf(spec), spec.number, nullptr);
+    for (const BlockSpec& blockSpec : file.blocks) {
+        const std::string where = blockName(kind, blockSpec.number);
+        if (blockSpec.bdfPath) {
+            blocks[blockSpec.number] =
+                blockAFromBdf(kind, bdfOf(blockSpec), blockSpec.number, nullptr);
             continue;
         }
-        const PlacedBlock placed = placeBlock(manifest, spec, blockCharacters(spec), cache);
+        const PlacedBlock placed =
+            placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
         noteMissing(report, where, placed, "codes");
-        blocks[spec.number] = blockAFromPlaced(where, spec.number, spec, placed);
+        blocks[blockSpec.number] = blockAFromPlaced(where, blockSpec.number, blockSpec, placed);
     }
     return writeA(kind, inOrder(kind, blocks));
 }

@@ -20,6 +20,8 @@ class TXR_API Canvas {
     int width() const;
     int height() const;
     COLORREF pixel(int x, int y) const;
+    // Sets one pixel (a host's own picture copied in); pixels outside the surface are ignored.
+    void setPixel(int x, int y, COLORREF color);
     void fill(COLORREF color);
 
   private:

@@ -1,0 +1,124 @@
+/* The C API: plain functions over one opaque renderer, for hosts in C and for any language with a
+ * foreign-function interface (C#, Python's ctypes, ...). No exception ever leaves these functions.
+ *
+ * A renderer is a CTXR: set the font directory, the font selection, reverse video and the
+ * character set, then measure or render texts as often as you like. Texts are (pointer, length)
+ * pairs of single bytes; every byte, 0x00 included, is one character.
+ *
+ * Results: every function that can fail returns an int status, TXR_OK (0) or one of the negative
+ * TXR_E_... codes below. txr_set_font also returns the font selection's refusal codes 1 to 5.
+ * txr_status_message() names any status; txr_last_error() gives the detail (a path and the reason
+ * it could not be written, for example) of the last failed call on a renderer.
+ *
+ * Threads: a renderer is used by one thread at a time. txr_font_out stages its drawing in the file
+ * "../string.bmp" relative to the process's current directory, so no two txr_font_out calls may
+ * run at the same time, on any renderer, nor in two processes sharing a current directory.
+ */
+#ifndef TXR_C_API_H
+#define TXR_C_API_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "txr/export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    TXR_OK = 0,
+    /* The selection's refusals, returned by txr_set_font only. */
+    TXR_REFUSED_FAMILY = 1,   /* family is not 0, 1 or 2 */
+    TXR_REFUSED_FONT = 2,     /* the family has no such font number (at this resolution) */
+    TXR_REFUSED_SCALE_H = 3,  /* horizontal scale below 1 */
+    TXR_REFUSED_SCALE_V = 4,  /* vertical scale below 1 */
+    TXR_REFUSED_ROTATION = 5, /* rotation is not 0 to 3 quarter turns */
+    /* Errors. */
+    TXR_E_NULL = -1,       /* a pointer that must be given is NULL */
+    TXR_E_RANGE = -2,      /* a number is out of its range (see the function) */
+    TXR_E_NOT_READY = -3,  /* no font selection has been accepted: nothing is drawn */
+    TXR_E_NO_DRAWING = -4, /* nothing to draw: empty text, no family, or above the size limit */
+    TXR_E_FILE = -5,       /* a file could not be created or written */
+    TXR_E_NO_MEMORY = -6,  /* memory ran out */
+    TXR_E_INTERNAL = -7    /* anything else that went wrong inside the library */
+};
+
+typedef struct TxrRenderer TxrRenderer;
+
+/* One-bit rows of a drawing, top row first, `stride` = (width + 7) / 8 bytes each, the leftmost
+ * dot in the most significant bit. A set bit is ink: a dot the printer prints black. In reverse
+ * video the paper is ink and the glyphs are clear. Padding bits at the end of a row are 0. */
+typedef struct TxrBitmap {
+    int32_t width;
+    int32_t height;
+    size_t stride;
+    uint8_t* rows; /* height * stride bytes, owned by the caller: free with txr_free */
+} TxrBitmap;
+
+/* A new renderer as a new CTXR is: no font accepted, family 0, 203 dpi, scales 1, no rotation,
+ * normal video, character set 0, font directory "" (the current directory). NULL when memory
+ * runs out. */
+TXR_API TxrRenderer* txr_create(void);
+/* Frees the renderer; NULL is ignored. */
+TXR_API void txr_destroy(TxrRenderer* renderer);
+
+/* The font directory as a plain prefix to which "A.bin" etc. are appended: pass it with its
+ * trailing separator ("fonts/"), or "" for the current directory. Nothing is checked. */
+TXR_API int txr_set_path(TxrRenderer* renderer, const char* path);
+
+/* SetFont: returns TXR_OK when the selection is accepted, else its refusal code 1 to 5 (then
+ * nothing is drawn until a later selection is accepted; a refusal of the family keeps an earlier
+ * accepted selection in force, with family 3+ drawing nothing). rotation counts quarter turns
+ * clockwise; resolution is 203 or 300 (other values are kept but not given to the engines). */
+TXR_API int txr_set_font(TxrRenderer* renderer, int family, int font_type, int scale_h, int scale_v,
+                         int rotation, int resolution);
+/* Reverse video: 1 white on black, 0 black on white; TXR_E_RANGE for anything else. */
+TXR_API int txr_set_invert(TxrRenderer* renderer, int invert);
+/* The character set of family 1, 0 to 14 (TXR_E_RANGE otherwise); used from the next call. */
+TXR_API int txr_set_charset(TxrRenderer* renderer, int charset);
+
+/* GetStringSize: the drawing's size in dots as it appears, after rotation. An empty text gives
+ * 0 x 0. Measures even when no selection has been accepted, as CTXR does. */
+TXR_API int txr_get_string_size(TxrRenderer* renderer, const char* text, size_t length, int* width,
+                                int* height);
+
+/* GetBmpFile: writes the one-bit BMP file of the drawing at `path` (replacing a file there).
+ * TXR_E_NOT_READY and TXR_E_NO_DRAWING write nothing and leave a file at `path` as it was;
+ * TXR_E_FILE leaves no half-written file. */
+TXR_API int txr_get_bmp_file(TxrRenderer* renderer, const char* path, const char* text,
+                             size_t length);
+
+/* The same file's bytes in memory: *bytes is set to a buffer of *size bytes that the caller frees
+ * with txr_free. On failure *bytes is NULL and *size 0. */
+TXR_API int txr_render_bmp(TxrRenderer* renderer, const char* text, size_t length, uint8_t** bytes,
+                           size_t* size);
+
+/* The drawing as one-bit rows (see TxrBitmap): the picture of txr_render_bmp, turned as
+ * selected. On failure *bitmap is all zeros. */
+TXR_API int txr_render_rows(TxrRenderer* renderer, const char* text, size_t length,
+                            TxrBitmap* bitmap);
+
+/* FontOut onto the caller's pixels: width x height pixels of 4 bytes, rows top first, `stride`
+ * bytes apart (at least 4 * width). Byte order of a pixel: blue, green, red, then a fourth byte
+ * the library neither reads nor writes (BGRX, the order of 32-bit Windows DIBs and of
+ * little-endian 0xXXRRGGBB words). The drawing's top-left corner goes to (x, y); what falls
+ * outside the buffer is clipped. A pixel the drawing covers becomes black or white; all others
+ * keep their colour. TXR_E_RANGE for a width or height below 1 or a stride too small. */
+TXR_API int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height,
+                         size_t stride, int x, int y, const char* text, size_t length);
+
+/* Frees what txr_render_bmp and txr_render_rows returned; NULL is ignored. */
+TXR_API void txr_free(void* memory);
+
+/* A fixed English sentence for any status (unknown ones included); never NULL. */
+TXR_API const char* txr_status_message(int status);
+/* The detail of the last call on `renderer` that failed ("" after a call that succeeded); valid
+ * until the next call on it. "" for NULL. */
+TXR_API const char* txr_last_error(const TxrRenderer* renderer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,59 @@
+// txr: render and measure texts with the printer fonts, look inside font files, compare images.
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include "CLI/CLI.hpp"
+#include "commands.h"
+#include "tool_error.h"
+#include "txr/platform/afx.h"
+
+namespace txr::tool {
+
+int& commandExitCode() {
+    static int code = kExitOk;
+    return code;
+}
+
+}  // namespace txr::tool
+
+int main(int argc, char** argv) {
+    using namespace txr::tool;
+    CLI::App app{
+        "txr: text as the label printer prints it with its bitmap fonts.\n"
+        "Exit codes: 0 done, 1 a file could not be read or written or nothing was drawn, "
+        "2 the font selection was refused, 3 diff found differences or missing found bytes "
+        "without glyphs, 64 bad arguments.",
+        "txr"};
+    app.require_subcommand(1);
+    app.failure_message(CLI::FailureMessage::help);
+    addRenderCommands(app);
+    addDrawingCommands(app);
+    addDiffCommand(app);
+    addFontCommands(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? kExitOk : kExitUsage;
+    } catch (const ToolError& error) {
+        std::fprintf(stderr, "txr: %s\n", error.what());
+        return error.exitCode();
+    } catch (CException* error) {
+        // The library's file errors are handled where they arise; this is the last resort.
+        error->Delete();
+        std::fprintf(stderr, "txr: a file could not be written\n");
+        return kExitFailed;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "txr: out of memory\n");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "txr: %s\n", error.what());
+        return kExitFailed;
+    }
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "txr: cannot write to standard output\n");
+        return kExitFailed;
+    }
+    return commandExitCode();
+}

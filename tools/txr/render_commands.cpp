@@ -1,0 +1,143 @@
+// txr render, txr size and txr missing: a text with a font selection, as a host's CTXR sees it.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "commands.h"
+#include "facade/string_render.h"
+#include "image_output.h"
+#include "selection.h"
+#include "tool_error.h"
+
+namespace txr::tool {
+
+namespace {
+
+struct RenderOptions {
+    Selection selection;
+    std::string output;
+};
+
+void runRender(const RenderOptions& options) {
+    const std::string text = selectedText(options.selection);
+    const ImageFormat format = imageFormatOf(options.output);
+    SelectedRenderer renderer(options.selection);
+    const CString bytes(text.data(), static_cast<int>(text.size()));
+    if (format == ImageFormat::bmp) {
+        writeLibraryBmp(renderer.ctxr(), options.output, bytes);
+        return;
+    }
+    OneBitImage image;
+    if (!renderStringImage(renderer.ctxr(), bytes, image)) {
+        throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(renderer.ctxr()));
+    }
+    writePng(options.output, blackDotRows(image));
+}
+
+void runSize(const Selection& selection) {
+    const std::string text = selectedText(selection);
+    SelectedRenderer renderer(selection);
+    const CSize size =
+        renderer.ctxr().GetStringSize(CString(text.data(), static_cast<int>(text.size())));
+    std::printf("%d %d\n", size.cx, size.cy);
+}
+
+// Whether `fetch` puts anything into `buffer`: an engine that finds no glyph leaves its buffers
+// as they were, so a buffer filled with 0x00 and then with 0xFF that keeps both fillings through
+// a fetch received nothing.
+template <class Fetch>
+bool fetchesSomething(unsigned char* buffer, std::size_t size, Fetch fetch) {
+    for (const unsigned char filling : {0x00, 0xFF}) {
+        std::memset(buffer, filling, size);
+        fetch();
+        if (std::any_of(buffer, buffer + size, [&](unsigned char b) { return b != filling; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the selected font has a glyph for `code`, asked of the family's engine as the facade
+// asks it when drawing.
+bool hasGlyph(CTXR& ctxr, int code) {
+    switch (ctxr.family) {
+        case 0: {
+            CGeneraterA& engine = *ctxr.engineA;
+            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
+                engine.SetCharCode(code);
+                engine.TXRA();
+            });
+        }
+        case 1: {
+            CGeneraterB& engine = *ctxr.engineB;
+            engine.SetFont();
+            if (engine.fontFile == nullptr) engine.TXRB();
+            return fetchesSomething(engine.glyphBuffer, sizeof engine.glyphBuffer,
+                                    [&] { engine.SetcharCode(code); });
+        }
+        case 2: {
+            CGeneraterZ& engine = *ctxr.engineZ;
+            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
+                engine.SetCharCode(code);
+                engine.TXRZ();
+            });
+        }
+        default:
+            return false;
+    }
+}
+
+void runMissing(const Selection& selection) {
+    const std::string text = selectedText(selection);
+    SelectedRenderer renderer(selection);
+    CTXR& ctxr = renderer.ctxr();
+    bool known[256] = {};
+    bool present[256] = {};
+    int missing = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto code = static_cast<unsigned char>(text[i]);
+        if (!known[code]) {
+            present[code] = hasGlyph(ctxr, code);
+            known[code] = true;
+        }
+        if (!present[code]) {
+            std::printf("%zu 0x%02X\n", i, code);
+            ++missing;
+        }
+    }
+    closeFontFiles(ctxr);
+    if (missing > 0) {
+        std::fprintf(stderr, "txr: %d of %zu bytes have no glyph in family %d font %d\n", missing,
+                     text.size(), selection.family, selection.font);
+        commandExitCode() = kExitDifferent;
+    }
+}
+
+}  // namespace
+
+void addRenderCommands(CLI::App& app) {
+    auto render = std::make_shared<RenderOptions>();
+    CLI::App* renderCommand = app.add_subcommand(
+        "render", "Render TEXT to a BMP file exactly as GetBmpFile writes it, or to a PNG");
+    addSelectionOptions(*renderCommand, render->selection);
+    renderCommand->add_option("-o,--output", render->output, "Output file, ending in .bmp or .png")
+        ->required();
+    renderCommand->callback([render] { runRender(*render); });
+
+    auto size = std::make_shared<Selection>();
+    CLI::App* sizeCommand =
+        app.add_subcommand("size", "Print WIDTH HEIGHT of TEXT in dots, as GetStringSize gives");
+    addSelectionOptions(*sizeCommand, *size);
+    sizeCommand->callback([size] { runSize(*size); });
+
+    auto missing = std::make_shared<Selection>();
+    CLI::App* missingCommand = app.add_subcommand(
+        "missing",
+        "List the bytes of TEXT that have no glyph in the selected font and character set "
+        "(one line each: position and code); exit 3 when there are any");
+    addSelectionOptions(*missingCommand, *missing);
+    missingCommand->callback([missing] { runMissing(*missing); });
+}
+
+}  // namespace txr::tool
