@@ -177,15 +177,26 @@ void expandRow(unsigned char* row, std::int64_t left, std::int64_t count, const 
         remaining -= first;
     }
     if (scale == 1) {
-        for (; remaining >= 8; remaining -= 8, column += 8) {
-            out.put(std::uint64_t{eightDots(from, rowBytes, column) ^ flip} << 56, 8);
+        for (; remaining > 0; remaining -= 8, column += 8) {
+            const int dots = static_cast<int>(std::min<std::int64_t>(remaining, 8));
+            const std::uint64_t bits = std::uint64_t{eightDots(from, rowBytes, column) ^ flip}
+                                       << 56;
+            out.put(bits & ~(~std::uint64_t{0} >> dots), dots);
         }
-    } else if (scale < 8) {
+        out.finish();
+        return;
+    }
+    if (scale < 8) {
+        // The last group may be partial: only its first `remaining` dots are put.
         const std::uint64_t* table = expansion(static_cast<int>(scale));
-        const int groupDots = static_cast<int>(8 * scale);
-        for (; remaining >= groupDots; remaining -= groupDots, column += 8) {
-            out.put(table[eightDots(from, rowBytes, column) ^ flip], groupDots);
+        const auto groupDots = static_cast<std::int64_t>(8 * scale);
+        for (; remaining > 0; remaining -= groupDots, column += 8) {
+            const int dots = static_cast<int>(std::min(remaining, groupDots));
+            const std::uint64_t bits = table[eightDots(from, rowBytes, column) ^ flip];
+            out.put(bits & ~(~std::uint64_t{0} >> dots), dots);
         }
+        out.finish();
+        return;
     }
     for (; remaining > 0; ++column) {
         const std::int64_t dots = std::min(scale, remaining);
