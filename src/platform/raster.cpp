@@ -206,9 +206,9 @@ void expandRow(unsigned char* row, std::int64_t left, std::int64_t count, const 
     out.finish();
 }
 
-// The blit onto a one-bit surface when every source column becomes exactly `scale` destination
-// columns: each source row is expanded once, whole bytes at a time, straight into the first
-// destination row that shows it, and the rows below that repeat it are copied from that one.
+// The blit when every source column becomes exactly `scale` destination columns: each source row
+// is expanded once straight into the first destination row that shows it (on one-bit surfaces
+// whole bytes at a time), and the rows below that repeat it are copied from that one.
 void stretchWholeScale(Surface& surface, const OneBitImage& image, const BlitBox& source,
                        const BlitBox& dest, const std::uint32_t pixels[2], std::int64_t iBegin,
                        std::int64_t iEnd, std::int64_t jBegin, std::int64_t jEnd) {
@@ -224,14 +224,36 @@ void stretchWholeScale(Surface& surface, const OneBitImage& image, const BlitBox
     const std::int64_t phase = iLow % scale;
     const auto rowBytes = static_cast<std::int64_t>((image.width + 7) / 8);
 
+    const bool oneBit = surface.format() == PixelFormat::oneBit;
     std::int64_t shownStored = -1;
     const unsigned char* shownRow = nullptr;
+    const std::uint32_t* shownColours = nullptr;
     for (std::int64_t j = jBegin; j < jEnd; ++j) {
         const std::int64_t k = j * source.height / dest.height;
         const std::int64_t stored =
             image.bottomUp ? source.y + source.height - 1 - k : source.y + k;
         if (stored < 0 || stored >= image.height) continue;
-        unsigned char* row = surface.oneBitRow(static_cast<int>(dest.y + j));
+        const auto y = static_cast<int>(dest.y + j);
+        const unsigned char* from = image.bits + static_cast<std::size_t>(stored) * image.stride;
+        if (!oneBit) {
+            // Colour surfaces: runs of one pixel value per source dot.
+            std::uint32_t* row = surface.rgbRow(y);
+            if (stored == shownStored) {
+                std::copy(shownColours + left, shownColours + right, row + left);
+                continue;
+            }
+            std::int64_t x = left;
+            for (std::int64_t sx = column; x < right; ++sx) {
+                const std::int64_t end =
+                    std::min(right, x + (sx == column ? scale - phase : scale));
+                std::fill(row + x, row + end, pixels[(from[sx >> 3] >> (7 - (sx & 7))) & 1]);
+                x = end;
+            }
+            shownStored = stored;
+            shownColours = row;
+            continue;
+        }
+        unsigned char* row = surface.oneBitRow(y);
         if (stored == shownStored) {
             mergeOneBitRow(row, shownRow, left, right);
             continue;
@@ -241,8 +263,6 @@ void stretchWholeScale(Surface& surface, const OneBitImage& image, const BlitBox
             out.run(pixels[0] != 0, right - left);
             out.finish();
         } else {
-            const unsigned char* from =
-                image.bits + static_cast<std::size_t>(stored) * image.stride;
             expandRow(row, left, right - left, from, rowBytes, column, phase, scale,
                       pixels[1] == 0 ? 0xFFu : 0u);
         }
@@ -370,7 +390,7 @@ void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& so
     if (complement) {
         for (auto& p : pixels) p = surface.complementOf(p);
     }
-    if (surface.format() == PixelFormat::oneBit && dest.width % source.width == 0) {
+    if (dest.width % source.width == 0) {
         stretchWholeScale(surface, image, source, dest, pixels, iBegin, iEnd, jBegin, jEnd);
         return;
     }
