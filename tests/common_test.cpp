@@ -1,10 +1,13 @@
 // Byte-order readers, one-bit row helpers and the one-bit BMP header.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "common/big_endian.h"
 #include "common/dot_preview.h"
+#include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
 
 namespace txr {
@@ -54,6 +57,54 @@ TEST(OneBitRows, BoundedFlipReadsOnlyTheBytesThatExistAndGivesZerosForTheRest) {
         flipRowsBounded(glyph, c.available, 2, 3, flipped.data());
         EXPECT_EQ(flipped, c.flipped) << c.available << " bytes available";
     }
+}
+
+TEST(GlyphMemo, ReadsEachRunOncePerOpeningAndAgainWhenAskedForOtherBytes) {
+    std::vector<std::uint64_t> reads;  // positions read from the "file"
+    auto read = [&reads](std::uint64_t position, unsigned char* out, std::size_t count) {
+        reads.push_back(position);
+        const std::size_t delivered = position >= 100 ? 0 : std::min<std::size_t>(count, 3);
+        for (std::size_t i = 0; i < delivered; ++i)
+            out[i] = static_cast<unsigned char>(position + i);
+        return delivered;
+    };
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    GlyphMemo memo;
+    EXPECT_FALSE(memo.serves(stream));
+    memo.open(stream);
+    EXPECT_TRUE(memo.serves(stream));
+    EXPECT_FALSE(memo.serves(nullptr));
+
+    std::size_t delivered = 0;
+    const struct {
+        int code;
+        std::uint64_t position;
+        std::size_t size;
+        bool reads;
+        std::size_t delivered;
+    } steps[] = {
+        {65, 10, 8, true, 3},  {65, 10, 8, false, 3},  {66, 20, 2, true, 2},
+        {65, 10, 8, false, 3}, {65, 11, 8, true, 3},   {65, 11, 4, true, 3},
+        {67, 200, 8, true, 0}, {67, 200, 8, false, 0}, {66, 20, 2, false, 2},
+    };
+    for (const auto& step : steps) {
+        const std::size_t before = reads.size();
+        const unsigned char* bytes =
+            memo.record(step.code, step.position, step.size, delivered, read);
+        EXPECT_EQ(reads.size() - before, step.reads ? 1u : 0u) << step.code << "@" << step.position;
+        ASSERT_EQ(delivered, step.delivered);
+        for (std::size_t i = 0; i < delivered; ++i) EXPECT_EQ(bytes[i], step.position + i);
+    }
+    memo.table(40, 16, delivered, read);
+    memo.table(40, 16, delivered, read);
+    EXPECT_EQ(reads.back(), 40u);
+    const std::size_t readsBefore = reads.size();
+    memo.open(stream);  // a new opening reads everything again
+    memo.record(65, 11, 4, delivered, read);
+    memo.table(40, 16, delivered, read);
+    EXPECT_EQ(reads.size() - readsBefore, 2u);
+    std::fclose(stream);
 }
 
 TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {

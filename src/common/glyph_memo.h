@@ -18,8 +18,7 @@ class GlyphMemo {
     // Starts afresh for a stream just opened (nullptr: serve nothing).
     void open(std::FILE* file) {
         file_ = file;
-        table_ = Bytes{};
-        for (Bytes& record : records_) record = Bytes{};
+        ++opening_;  // everything read before belongs to an earlier opening
         arena_.clear();
     }
     bool serves(std::FILE* file) const { return file != nullptr && file == file_; }
@@ -42,7 +41,7 @@ class GlyphMemo {
   private:
     // Where a run of bytes read lies in the arena.
     struct Bytes {
-        bool read = false;
+        std::uint64_t opening = 0;  // the opening that read them; 0: never read
         std::uint64_t position = 0;
         std::size_t size = 0;
         std::size_t at = 0;
@@ -52,11 +51,11 @@ class GlyphMemo {
     template <class Read>
     const unsigned char* fetch(Bytes& bytes, std::uint64_t position, std::size_t size,
                                std::size_t& delivered, Read read) {
-        if (!bytes.read || bytes.position != position || bytes.size != size) {
+        if (bytes.opening != opening_ || bytes.position != position || bytes.size != size) {
             // Fields rewritten by hand can make every fetch ask for new bytes: start over rather
             // than grow without end.
             if (arena_.size() > kMaxArenaBytes) open(file_);
-            bytes.read = true;
+            bytes.opening = opening_;
             bytes.position = position;
             bytes.size = size;
             bytes.at = arena_.size();
@@ -72,6 +71,7 @@ class GlyphMemo {
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
 
     std::FILE* file_ = nullptr;
+    std::uint64_t opening_ = 0;
     Bytes table_;
     std::array<Bytes, 256> records_{};
     std::vector<unsigned char> arena_;
