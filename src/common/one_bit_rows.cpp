@@ -15,6 +15,10 @@ void flipRows(const unsigned char* topDown, std::size_t rowBytes, std::size_t ro
 
 void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::size_t rowBytes,
                      std::size_t rowCount, unsigned char* bottomUp) {
+    if (available >= rowBytes * rowCount) {
+        flipRows(topDown, rowBytes, rowCount, bottomUp);
+        return;
+    }
     for (std::size_t k = 0; k < rowCount; ++k) {
         const std::size_t from = (rowCount - 1 - k) * rowBytes;
         const std::size_t present = from >= available ? 0 : std::min(rowBytes, available - from);
@@ -25,11 +29,12 @@ void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::s
 
 void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t rowCount,
                     unsigned char* out, std::size_t stride, unsigned char padByte) {
+    // Glyph rows are a few bytes long: one fill for all the padding beats one call per row.
+    if (stride > rowBytes) std::memset(out, padByte, stride * rowCount);
     for (std::size_t k = 0; k < rowCount; ++k) {
         const unsigned char* src = rows + k * rowBytes;
         unsigned char* dst = out + k * stride;
         for (std::size_t i = 0; i < rowBytes; ++i) dst[i] = static_cast<unsigned char>(~src[i]);
-        if (stride > rowBytes) std::memset(dst + rowBytes, padByte, stride - rowBytes);
     }
 }
 
