@@ -196,6 +196,30 @@ TEST_F(EngineA, DirectoryIsReadOnceUntilResetAndAMissingFileReadsAsZeros) {
     EXPECT_EQ(engine.glyphHeaderBuffer[4], 4);
 }
 
+TEST_F(EngineA, CodesMetAgainInOneOpeningGiveTheSameGlyphAndEveryOpeningReadsTheFileAfresh) {
+    writeFont({lettersBlock()});
+    for (int code : {0x41, 0x21, 0x41, 0x30, 0x21}) {  // again within one opening, then after a gap
+        fetch(engine, code);
+        CGeneraterA fresh;  // reads the file for this code alone
+        load(fresh, 0, code);
+        EXPECT_EQ(engine.filePos, fresh.filePos) << code;
+        if (code == 0x30) continue;  // no glyph: each keeps what it held
+        const std::size_t rowsBytes = std::size_t{fresh.rowBytes} * fresh.glyphHeaderBuffer[4];
+        EXPECT_EQ(bytesOf(engine.glyphHeaderBuffer, 8), bytesOf(fresh.glyphHeaderBuffer, 8));
+        EXPECT_EQ(bytesOf(engine.glyphBuffer, rowsBytes), bytesOf(fresh.glyphBuffer, rowsBytes))
+            << code;
+    }
+    // The next call's opening sees a changed file: nothing read before is used again.
+    FontBlockA changed = lettersBlock();
+    changed.glyphs[0].picture.rows = {"#", "#"};
+    changed.glyphs[0].advance = 9;
+    writeFont({changed});
+    reset(engine);
+    fetch(engine, 'A');
+    EXPECT_EQ(engine.GetDelta(), 9);
+    EXPECT_EQ(bytesOf(engine.glyphBuffer, 4), (Bytes{0x80, 0x00, 0x80, 0x00}));
+}
+
 TEST_F(EngineA, DamagedFilesDeliverWhatTheyHoldAndNeverAGlyphFromPartialOrWrappedOffsets) {
     const Bytes file = fontkit::writeFontFileA({lettersBlock(0x10C), lettersBlock(0x10C)});
     const std::uint32_t block1 = ReadBE32(file.data() + 4);

@@ -197,6 +197,33 @@ TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
     }
 }
 
+TEST(EngineB, GlyphsMetAgainGiveTheSameRowsAndEveryOpeningReadsTheFileAfresh) {
+    const std::string dir = testing::TempDir() + "engine_b_again/";
+    std::filesystem::create_directories(dir);
+    std::vector<std::uint8_t> file = patternFile(203);
+    writeFile(dir + "B.bin", file);
+    Engine engine(dir, 203, 0);
+    for (int code : {65, 66, 65, 32, 66}) {
+        Engine fresh(dir, 203, 0);
+        engine.b.SetcharCode(code);
+        fresh.b.SetcharCode(code);
+        if (code == 32) continue;  // no glyph: each keeps what it held
+        EXPECT_EQ(std::vector<std::uint8_t>(engine.b.glyphBuffer, engine.b.glyphBuffer + 24),
+                  std::vector<std::uint8_t>(fresh.b.glyphBuffer, fresh.b.glyphBuffer + 24))
+            << code;
+    }
+    // 'A' is glyph 15 at offset 360; the next opening reads the changed bytes.
+    std::fill(file.begin() + 360, file.begin() + 384, 0x3C);
+    writeFile(dir + "B.bin", file);
+    std::fclose(engine.b.fontFile);
+    engine.b.fontFile = nullptr;
+    engine.b.TXRB();
+    engine.b.SetcharCode(65);
+    EXPECT_EQ(std::vector<std::uint8_t>(engine.b.glyphBuffer, engine.b.glyphBuffer + 24),
+              std::vector<std::uint8_t>(24, 0x3C));
+    std::filesystem::remove_all(dir);
+}
+
 TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
     const std::string dir = testDirectory();
     writeFile(dir + "B.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(203), 0x11));
