@@ -13,7 +13,13 @@
 // - FontOut stages its drawing in the file "../string.bmp" ("..\string.bmp" on Windows)
 //   relative to the current directory:
 //   two FontOut calls must not run at the same time, not even in two processes sharing a
-//   current directory. The file is removed before FontOut returns or throws.
+//   current directory. The name is the library's: a file there is overwritten (a symbolic link
+//   is followed) and removed before FontOut returns or throws. When it cannot be created or
+//   written, the CFileException passes to the caller and nothing of ours is left (a directory or
+//   link in its place stays). When it cannot be read back, FontOut paints nothing.
+// - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
+//   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
 
 #include <cstdint>

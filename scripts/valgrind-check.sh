@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Runs the txr tool's render, size, draw and preview commands on the bundled fonts under
+# valgrind --leak-check=full, for every family, and fails on any memory error or leak.
+#
+#   scripts/valgrind-check.sh [BUILD_DIR]     (default build-valgrind)
+#
+# The tool is built there without sanitizers (valgrind and AddressSanitizer do not mix). Each
+# run's report is kept in BUILD_DIR/valgrind/; the command lines are in `runs` below.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-valgrind}
+command -v valgrind >/dev/null || { echo "valgrind is not installed (apt-get install valgrind)" >&2; exit 2; }
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTXR_BUILD_TESTS=OFF -DTXR_BUILD_TOOLS=ON >/dev/null
+cmake --build "$build" -j2 --target txr_tool >/dev/null 2>&1 || cmake --build "$build" -j2 >/dev/null
+tool=$(find "$build/tools" -maxdepth 2 -type f -name txr -perm -u+x | head -1)
+[[ -n $tool ]] || { echo "no txr tool was built in $build" >&2; exit 2; }
+
+reports=$build/valgrind
+out=$reports/out
+rm -rf "$reports"
+mkdir -p "$out"
+fonts=$root/fonts/
+
+# One run per line: the tool's arguments. Every family, both resolutions where the family has
+# them, magnified, turned and in reverse video, a code without a glyph (0x7F) and a byte above
+# seven bits.
+runs=(
+  "render --fonts $fonts --family 0 --font 3 -o $out/a.bmp TXR-42"
+  "render --fonts $fonts --family 0 --font 9 --dpi 300 --scale-h 2 --scale-v 3 --rotate 1 --invert -o $out/a300.png Lot\x7F\xB0"
+  "render --fonts $fonts --family 1 --font 4 --charset 12 --rotate 2 -o $out/b.bmp AB[]"
+  "render --fonts $fonts --family 2 --font 8 --rotate 3 -o $out/z.png Proportional"
+  "size --fonts $fonts --family 0 --font 24 --scale-h 4 WIDTH"
+  "size --fonts $fonts --family 1 --font 0 --dpi 300 ABC"
+  "size --fonts $fonts --family 2 --font 0 --rotate 1 Zz"
+  "draw --fonts $fonts --family 0 --font 17 -o $out/draw-a.png Draw"
+  "draw --fonts $fonts --family 1 --font 2 --invert -o $out/draw-b.png Draw"
+  "draw --fonts $fonts --family 2 --font 3 --scale-h 2 -o $out/draw-z.png Draw"
+  "preview --fonts $fonts --family 0 --font 5 -o $out/preview-a.png A"
+  "preview --fonts $fonts --family 1 --font 4 -o $out/preview-b.png W"
+  "preview --fonts $fonts --family 2 --font 1 -o $out/preview-z.png g"
+)
+
+status=0
+missing=()
+for i in "${!runs[@]}"; do
+  read -r -a args <<<"${runs[$i]}"
+  command=${args[0]}
+  if ! "$tool" "$command" --help >/dev/null 2>&1; then
+    missing+=("$command")
+    continue
+  fi
+  # The texts above use \x escapes for bytes a shell line cannot hold.
+  last=$((${#args[@]} - 1))
+  args[$last]=$(printf '%b' "${args[$last]}")
+  report=$reports/run-$i-$command.txt
+  if valgrind --quiet --leak-check=full --show-leak-kinds=definite,indirect,possible \
+      --errors-for-leak-kinds=definite,indirect,possible --error-exitcode=99 \
+      --log-file="$report" "$tool" "${args[@]}" >"$reports/run-$i.stdout" 2>&1; then
+    echo "ok    ${runs[$i]}"
+  else
+    code=$?
+    if ((code == 99)) || [[ -s $report ]]; then
+      echo "ERROR ${runs[$i]}: see $report"
+      status=1
+    else
+      echo "FAIL  ${runs[$i]}: the tool exited $code, see $reports/run-$i.stdout"
+      status=1
+    fi
+  fi
+done
+if ((${#missing[@]})); then
+  echo "the tool has no command: $(printf '%s\n' "${missing[@]}" | sort -u | tr '\n' ' ')" >&2
+  status=1
+fi
+exit $status
