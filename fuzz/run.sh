@@ -21,6 +21,8 @@ fi
 which=$1
 seconds=$2
 build=${TXR_FUZZ_BUILD:-$root/build-fuzz}
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
 work=${TXR_FUZZ_WORK:-$build/work}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
