@@ -386,7 +386,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
         header.biCompression != BI_RGB || header.biWidth <= 0 || header.biHeight == 0) {
         return 0;
     }
-    txr::OneBitImage image;
+    txr::DibView image;
     image.bits = static_cast<const unsigned char*>(bits);
     image.width = header.biWidth;
     image.bottomUp = header.biHeight > 0;
