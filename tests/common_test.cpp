@@ -1,10 +1,13 @@
 // Byte-order readers, one-bit row helpers and the one-bit BMP header.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "common/big_endian.h"
 #include "common/dot_preview.h"
+#include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
 
 namespace txr {
@@ -36,6 +39,72 @@ TEST(OneBitRows, FlipThenComplementGivesBottomUpInvertedRowsWithPadding) {
     const std::vector<unsigned char> expected = {0xFF, 0xBF, 0xAA, 0xAA, 0x7F, 0xFF,
                                                  0xAA, 0xAA, 0x00, 0x3F, 0xAA, 0xAA};
     EXPECT_EQ(dib, expected);
+}
+
+TEST(OneBitRows, BoundedFlipReadsOnlyTheBytesThatExistAndGivesZerosForTheRest) {
+    const unsigned char glyph[] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    const struct {
+        std::size_t available;
+        std::vector<unsigned char> flipped;
+    } cases[] = {
+        {6, {0x55, 0x66, 0x33, 0x44, 0x11, 0x22}},
+        {5, {0x55, 0x00, 0x33, 0x44, 0x11, 0x22}},
+        {3, {0x00, 0x00, 0x33, 0x00, 0x11, 0x22}},
+        {0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        std::vector<unsigned char> flipped(6, 0xEE);
+        flipRowsBounded(glyph, c.available, 2, 3, flipped.data());
+        EXPECT_EQ(flipped, c.flipped) << c.available << " bytes available";
+    }
+}
+
+TEST(GlyphMemo, ReadsEachRunOncePerOpeningAndAgainWhenAskedForOtherBytes) {
+    std::vector<std::uint64_t> reads;  // positions read from the "file"
+    auto read = [&reads](std::uint64_t position, unsigned char* out, std::size_t count) {
+        reads.push_back(position);
+        const std::size_t delivered = position >= 100 ? 0 : std::min<std::size_t>(count, 3);
+        for (std::size_t i = 0; i < delivered; ++i)
+            out[i] = static_cast<unsigned char>(position + i);
+        return delivered;
+    };
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    GlyphMemo memo;
+    EXPECT_FALSE(memo.serves(stream));
+    memo.open(stream);
+    EXPECT_TRUE(memo.serves(stream));
+    EXPECT_FALSE(memo.serves(nullptr));
+
+    std::size_t delivered = 0;
+    const struct {
+        int code;
+        std::uint64_t position;
+        std::size_t size;
+        bool reads;
+        std::size_t delivered;
+    } steps[] = {
+        {65, 10, 8, true, 3},  {65, 10, 8, false, 3},  {66, 20, 2, true, 2},
+        {65, 10, 8, false, 3}, {65, 11, 8, true, 3},   {65, 11, 4, true, 3},
+        {67, 200, 8, true, 0}, {67, 200, 8, false, 0}, {66, 20, 2, false, 2},
+    };
+    for (const auto& step : steps) {
+        const std::size_t before = reads.size();
+        const unsigned char* bytes =
+            memo.record(step.code, step.position, step.size, delivered, read);
+        EXPECT_EQ(reads.size() - before, step.reads ? 1u : 0u) << step.code << "@" << step.position;
+        ASSERT_EQ(delivered, step.delivered);
+        for (std::size_t i = 0; i < delivered; ++i) EXPECT_EQ(bytes[i], step.position + i);
+    }
+    memo.table(40, 16, delivered, read);
+    memo.table(40, 16, delivered, read);
+    EXPECT_EQ(reads.back(), 40u);
+    const std::size_t readsBefore = reads.size();
+    memo.open(stream);  // a new opening reads everything again
+    memo.record(65, 11, 4, delivered, read);
+    memo.table(40, 16, delivered, read);
+    EXPECT_EQ(reads.size() - readsBefore, 2u);
+    std::fclose(stream);
 }
 
 TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {

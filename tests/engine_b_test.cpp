@@ -197,6 +197,33 @@ TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
     }
 }
 
+TEST(EngineB, GlyphsMetAgainGiveTheSameRowsAndEveryOpeningReadsTheFileAfresh) {
+    const std::string dir = testing::TempDir() + "engine_b_again/";
+    std::filesystem::create_directories(dir);
+    std::vector<std::uint8_t> file = patternFile(203);
+    writeFile(dir + "B.bin", file);
+    Engine engine(dir, 203, 0);
+    for (int code : {65, 66, 65, 32, 66}) {
+        Engine fresh(dir, 203, 0);
+        engine.b.SetcharCode(code);
+        fresh.b.SetcharCode(code);
+        if (code == 32) continue;  // no glyph: each keeps what it held
+        EXPECT_EQ(std::vector<std::uint8_t>(engine.b.glyphBuffer, engine.b.glyphBuffer + 24),
+                  std::vector<std::uint8_t>(fresh.b.glyphBuffer, fresh.b.glyphBuffer + 24))
+            << code;
+    }
+    // 'A' is glyph 15 at offset 360; the next opening reads the changed bytes.
+    std::fill(file.begin() + 360, file.begin() + 384, 0x3C);
+    writeFile(dir + "B.bin", file);
+    std::fclose(engine.b.fontFile);
+    engine.b.fontFile = nullptr;
+    engine.b.TXRB();
+    engine.b.SetcharCode(65);
+    EXPECT_EQ(std::vector<std::uint8_t>(engine.b.glyphBuffer, engine.b.glyphBuffer + 24),
+              std::vector<std::uint8_t>(24, 0x3C));
+    std::filesystem::remove_all(dir);
+}
+
 TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
     const std::string dir = testDirectory();
     writeFile(dir + "B.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(203), 0x11));
@@ -326,10 +353,11 @@ TEST(EngineB, BuildBmpInvertsFlipsAndFillsEachRowClass) {
         EXPECT_TRUE(
             std::equal(top, top + engine.rowBytes, engine.flippedRows.end() - engine.rowBytes));
         const BITMAPINFOHEADER& h = engine.bitmapInfo.bmiHeader;
-        EXPECT_EQ((std::vector<long>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
-                                     h.biCompression, h.biSizeImage, h.biClrUsed}),
-                  (std::vector<long>{40, engine.cellWidth, engine.cellHeight, 1, 1, 0,
-                                     engine.cellWidth * engine.cellHeight, 0}));
+        EXPECT_EQ(
+            (std::vector<std::int64_t>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
+                                       h.biCompression, h.biSizeImage, h.biClrUsed}),
+            (std::vector<std::int64_t>{40, engine.cellWidth, engine.cellHeight, 1, 1, 0,
+                                       engine.cellWidth * engine.cellHeight, 0}));
         EXPECT_EQ(engine.bitmapInfo.bmiColors[0].rgbRed + engine.bitmapInfo.bmiColors[1].rgbRed,
                   255);
     }
@@ -430,11 +458,12 @@ void expectDots(const Canvas& canvas, const std::set<std::pair<int, int>>& centr
     for (std::size_t i = 0; i < ascii.size(); ++i) {
         if (ascii[i] != '#') continue;
         const int x = static_cast<int>(i % stride), y = static_cast<int>(i / stride);
-        bool near = false;
+        bool nearDot = false;
         for (int dy = -3; dy <= 3; ++dy) {
-            for (int dx = -3; dx <= 3; ++dx) near = near || centres.count({x + dx, y + dy}) > 0;
+            for (int dx = -3; dx <= 3; ++dx)
+                nearDot = nearDot || centres.count({x + dx, y + dy}) > 0;
         }
-        ASSERT_TRUE(near) << "ink away from every expected dot at " << x << ", " << y;
+        ASSERT_TRUE(nearDot) << "ink away from every expected dot at " << x << ", " << y;
     }
 }
 

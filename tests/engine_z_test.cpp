@@ -131,6 +131,34 @@ TEST_F(EngineZ, CodesAreLookedUpFromZeroAndMissingOnesKeepThePreviousGlyph) {
     EXPECT_EQ(glyphBytes(3), Bytes({0xF8, 0x88, 0x70}));
 }
 
+TEST_F(EngineZ, CodesMetAgainInOneOpeningGiveTheSameGlyphAndEveryOpeningReadsTheFileAfresh) {
+    install(standardFont());
+    for (int code : {0x41, 0x30, 0x41, 0x42, 0x30}) {
+        fetch(code);
+        CGeneraterZ fresh;  // reads the file for this code alone
+        fresh.fontPath = engine.fontPath;
+        fresh.SetCharCode(code);
+        fresh.TXRZ();
+        EXPECT_EQ(engine.filePos, fresh.filePos) << code;
+        if (code == 0x42) continue;  // no glyph: each keeps what it held
+        EXPECT_EQ(head(), (Head{fresh.GetCharH(), fresh.GetCharW(), fresh.GetCharLoff(),
+                                fresh.GetCharToff(), fresh.GetCharDelta()}))
+            << code;
+        const std::size_t rowsBytes =
+            std::size_t{fresh.charH} * static_cast<std::size_t>(fresh.rowBytes);
+        EXPECT_EQ(glyphBytes(rowsBytes), Bytes(fresh.glyphBuffer, fresh.glyphBuffer + rowsBytes))
+            << code;
+    }
+    // The next call's opening sees a changed file: nothing read before is used again.
+    std::vector<FontBlockZ> changed = standardFont();
+    changed[0].glyphs[0] = GlyphZ{0x41, {{"#", "#"}}, 0, 2, 9};
+    install(changed);
+    reset();
+    fetch(0x41);
+    EXPECT_EQ(head(), (Head{2, 1, 0, 2, 9}));
+    EXPECT_EQ(glyphBytes(2), Bytes({0x80, 0x80}));
+}
+
 TEST_F(EngineZ, RowBytesAndRowBitsFollowTheWidth) {
     install(standardFont());
     std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "txr/platform/afx.h"
@@ -32,8 +33,16 @@
 // - A dot preview called for another row class reads only its copy of rows x rowBits/8 bytes
 //   (at most 1024); bytes it would read beyond the copy give no dots.
 // - TXRA with fetchCount 0 closes a stream still left in fontFile before it opens the file.
+// - Within one opening of the font file (until the next fetch with fetchCount 0) the code table
+//   and each glyph record are read from the file once and then served from memory. A host that
+//   closes fontFile itself must also set fetchCount to 0 so that the next fetch opens the file anew
+//   (as the facade does).
 // - Copies: a copy owns its own buffers and has no open file (fontFile nullptr, fetchCount 0);
 //   assignment closes this object's open file first.
+namespace txr {
+class GlyphMemo;
+}
+
 class TXR_API CGeneraterA {
   public:
     // One entry of the directory of font blocks read when the font file is opened.
@@ -100,4 +109,7 @@ class TXR_API CGeneraterA {
   private:
     void Searchaddr();
     void Getcode();
+
+    // The code table and glyph records read since the font file was opened.
+    std::unique_ptr<txr::GlyphMemo> glyphMemo;
 };

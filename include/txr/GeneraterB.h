@@ -14,17 +14,25 @@
 //   to 4, changes neither the record nor the table.
 // - TXRB closes a font file that is still open before it opens the file anew.
 // - A code whose glyph number is none leaves glyphOffset at -1 and reads nothing.
+// - While the stream TXRB opened stays in fontFile, each glyph is read from the file once and
+//   then served from memory. A stream a host puts into fontFile itself is read afresh unless it
+//   reuses the address of the one TXRB opened; open streams through TXRB.
 // - A dot preview whose rows are wider than the font's (Draw32Bit on a 16-dot font, Draw64Bit on
 //   a 16- or 32-dot font) draws only the dots that lie within the glyph's copied rows.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "txr/platform/afx.h"
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
+
+namespace txr {
+class GlyphMemo;
+}
 
 class TXR_API CGeneraterB {
   public:
@@ -91,4 +99,7 @@ class TXR_API CGeneraterB {
   private:
     void SetFonttab();
     void getcode();
+
+    // The glyphs read since TXRB opened the font file.
+    std::unique_ptr<txr::GlyphMemo> glyphMemo;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "txr/platform/afx.h"
@@ -30,6 +31,10 @@
 //   the next TXRZ reads the directory again and fetches from the newly selected block. A refused
 //   number changes nothing.
 // - TXRZ with fetchCount 0 closes a fontFile still open before opening the file again.
+// - Within one opening of the font file (until the next fetch with fetchCount 0) the code table
+//   and each glyph record are read from the file once and then served from memory. A host that
+//   closes fontFile itself must also set fetchCount to 0 so that the next fetch opens the file anew
+//   (as the facade does).
 // - Before the first glyph is found the glyph header is all zeros: an empty glyph, no advance.
 // - fontType written directly outside 0..34 (what the 36-entry blockTable can describe): the
 //   block head reads as zeros and no code has a glyph.
@@ -42,6 +47,10 @@
 //   called for another row length reads within that copy only and draws what it finds there.
 // - A copy owns its own buffers and starts closed (fontFile null, fetchCount 0); assignment
 //   first closes this object's open file.
+namespace txr {
+class GlyphMemo;
+}
+
 class TXR_API CGeneraterZ {
   public:
     struct BlockEntry {
@@ -109,5 +118,8 @@ class TXR_API CGeneraterZ {
   private:
     void Searchaddr();
     void GetCode();
+
+    // The code table and glyph records read since the font file was opened.
+    std::unique_ptr<txr::GlyphMemo> glyphMemo;
     void showimg(unsigned long filePosition, unsigned short bytesPerRow, unsigned short rowCount);
 };

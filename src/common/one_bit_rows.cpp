@@ -1,6 +1,7 @@
 // One-bit row helpers and the one-bit BMP header.
 #include "common/one_bit_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace txr {
@@ -12,13 +13,28 @@ void flipRows(const unsigned char* topDown, std::size_t rowBytes, std::size_t ro
     }
 }
 
+void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::size_t rowBytes,
+                     std::size_t rowCount, unsigned char* bottomUp) {
+    if (available >= rowBytes * rowCount) {
+        flipRows(topDown, rowBytes, rowCount, bottomUp);
+        return;
+    }
+    for (std::size_t k = 0; k < rowCount; ++k) {
+        const std::size_t from = (rowCount - 1 - k) * rowBytes;
+        const std::size_t present = from >= available ? 0 : std::min(rowBytes, available - from);
+        std::memcpy(bottomUp + k * rowBytes, topDown + from, present);
+        std::memset(bottomUp + k * rowBytes + present, 0, rowBytes - present);
+    }
+}
+
 void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t rowCount,
                     unsigned char* out, std::size_t stride, unsigned char padByte) {
+    // Glyph rows are a few bytes long: one fill for all the padding beats one call per row.
+    if (stride > rowBytes) std::memset(out, padByte, stride * rowCount);
     for (std::size_t k = 0; k < rowCount; ++k) {
         const unsigned char* src = rows + k * rowBytes;
         unsigned char* dst = out + k * stride;
         for (std::size_t i = 0; i < rowBytes; ++i) dst[i] = static_cast<unsigned char>(~src[i]);
-        if (stride > rowBytes) std::memset(dst + rowBytes, padByte, stride - rowBytes);
     }
 }
 

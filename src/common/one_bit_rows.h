@@ -16,6 +16,10 @@ inline std::size_t dibStride(std::int64_t widthDots) {
 void flipRows(const unsigned char* topDown, std::size_t rowBytes, std::size_t rowCount,
               unsigned char* bottomUp);
 
+// The same when only the first `available` bytes of topDown exist: bytes past them read as 0.
+void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::size_t rowBytes,
+                     std::size_t rowCount, unsigned char* bottomUp);
+
 // Writes each row's rowBytes bytes complemented into rows of `stride` bytes, filling the bytes
 // from rowBytes up to stride with padByte.
 void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t rowCount,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/big_endian.h"
+#include "common/glyph_memo.h"
 #include "txr/GeneraterA.h"
 
 namespace {
@@ -47,6 +48,20 @@ unsigned short rowBytesForWidth(unsigned width) {
 int rowClassForWidth(unsigned width) {
     if (width == 0) return 0;
     return static_cast<int>(std::min<unsigned>((width + 15) / 16, 5) * 16);
+}
+
+// The most a glyph record can span from its first byte: rows of at most 1024 bytes starting up to
+// 255 bytes in (bitsOffset).
+constexpr std::size_t kLongestRecord = 255 + CGeneraterA::kGlyphBufferSize;
+
+// Rows of `count` bytes at `bitsOffset` of a record of which `delivered` bytes were read, into
+// glyphBuffer; bytes the file did not deliver are paper.
+void copyRows(const unsigned char* record, std::size_t delivered, std::size_t bitsOffset,
+              std::size_t count, unsigned char* glyphBuffer) {
+    const std::size_t present =
+        delivered > bitsOffset ? std::min(delivered - bitsOffset, count) : 0;
+    if (present > 0) std::memcpy(glyphBuffer, record + bitsOffset, present);
+    std::memset(glyphBuffer + present, 0, count - present);
 }
 
 // Reads rowCount rows into glyphBuffer; bytes the file does not deliver are paper.
@@ -137,6 +152,8 @@ void CGeneraterA::TXRA() {
         fontFile = nullptr;
         const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
         if (*fileName != '\0') fontFile = std::fopen((fontPath.str() + fileName).c_str(), "rb");
+        if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+        glyphMemo->open(fontFile);
         Searchaddr();
     }
     glyphFont = fontType;
@@ -168,15 +185,40 @@ void CGeneraterA::Getcode() {
     const BlockEntry& block = blockTable[fontType];
     filePos = block.blockStart + block.tableOffset;
     if (charCode < block.firstCode || charCode > block.lastCode) return;
-    filePos += static_cast<std::uint64_t>(charCode - block.firstCode) * 4;
+    const auto entryIndex = static_cast<std::size_t>(charCode - block.firstCode) * 4;
+    filePos += entryIndex;
+    txr::GlyphMemo* memo = glyphMemo && glyphMemo->serves(fontFile) ? glyphMemo.get() : nullptr;
+    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
+        return readAt(fontFile, position, out, count);
+    };
+
     unsigned char tableEntry[4];
-    if (readAt(fontFile, filePos, tableEntry, sizeof tableEntry) != sizeof tableEntry) return;
+    if (memo != nullptr) {
+        // The whole table in one read: the bytes of each entry are the same.
+        std::size_t delivered = 0;
+        const std::size_t tableSize = (std::size_t{block.lastCode} - block.firstCode + 1) * 4;
+        const unsigned char* table =
+            memo->table(block.blockStart + block.tableOffset, tableSize, delivered, read);
+        if (delivered < entryIndex + sizeof tableEntry) return;
+        std::memcpy(tableEntry, table + entryIndex, sizeof tableEntry);
+    } else if (readAt(fontFile, filePos, tableEntry, sizeof tableEntry) != sizeof tableEntry) {
+        return;
+    }
     const std::uint32_t recordOffset = txr::ReadBE32(tableEntry);
     if (recordOffset == 0) return;
 
     filePos = block.blockStart + recordOffset;
+    // Header and rows in one read of the longest record there can be.
+    const unsigned char* record = nullptr;
+    std::size_t delivered = 0;
     unsigned char header[kGlyphHeaderSize];
-    if (readAt(fontFile, filePos, header, sizeof header) != sizeof header) return;
+    if (memo != nullptr) {
+        record = memo->record(charCode, filePos, kLongestRecord, delivered, read);
+        if (delivered < sizeof header) return;
+        std::memcpy(header, record, sizeof header);
+    } else if (readAt(fontFile, filePos, header, sizeof header) != sizeof header) {
+        return;
+    }
     const unsigned width = header[kWidthAt];
     const unsigned rows = header[kRowsAt];
     const unsigned short bytesPerRow = rowBytesForWidth(width);
@@ -185,7 +227,12 @@ void CGeneraterA::Getcode() {
     std::memcpy(glyphHeaderBuffer, header, sizeof header);
     filePos += header[kBitsOffsetAt];
     rowBytes = bytesPerRow;
-    loadRows(fontFile, filePos, rowBytes, rows, glyphBuffer);
+    if (memo == nullptr) {
+        loadRows(fontFile, filePos, rowBytes, rows, glyphBuffer);
+    } else if (rows > 0) {
+        copyRows(record, delivered, header[kBitsOffsetAt], std::size_t{rowBytes} * rows,
+                 glyphBuffer);
+    }
 }
 
 void CGeneraterA::showimg(unsigned long filePosition, unsigned short bytesPerRow,

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/glyph_memo.h"
 #include "engine_b/catalogue.h"
 #include "engine_b/code_tables.h"
 #include "txr/GeneraterB.h"
@@ -63,6 +64,8 @@ void CGeneraterB::TXRB() {
     if (name == nullptr) return;
     if (fontFile != nullptr) std::fclose(fontFile);
     fontFile = std::fopen((fontPath.str() + name).c_str(), "rb");
+    if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+    glyphMemo->open(fontFile);
 }
 
 void CGeneraterB::SetFont() {
@@ -125,11 +128,20 @@ void CGeneraterB::getcode() {
     constexpr unsigned long kFarthest = std::numeric_limits<long>::max();
     if (fontOffset > kFarthest - static_cast<unsigned long>(glyphOffset)) return;
     const long position = static_cast<long>(fontOffset + static_cast<unsigned long>(glyphOffset));
-    if (std::fseek(fontFile, position, SEEK_SET) != 0) return;
-    // Bytes the file does not deliver keep their previous value, so read aside first.
-    unsigned char rows[kGlyphBufferSize];
     const std::size_t wanted =
         std::min<std::size_t>(std::size_t{rowBytes} * cellHeight, kGlyphBufferSize);
-    const std::size_t delivered = std::fread(rows, 1, wanted, fontFile);
-    std::memcpy(glyphBuffer, rows, delivered);
+    auto read = [this](std::uint64_t at, unsigned char* out, std::size_t count) -> std::size_t {
+        if (std::fseek(fontFile, static_cast<long>(at), SEEK_SET) != 0) return 0;
+        return std::fread(out, 1, count, fontFile);
+    };
+    // Bytes the file does not deliver keep their previous value, so read aside first.
+    if (glyphMemo && glyphMemo->serves(fontFile)) {
+        std::size_t delivered = 0;
+        const unsigned char* rows = glyphMemo->record(
+            codeIndex + firstCode, static_cast<std::uint64_t>(position), wanted, delivered, read);
+        std::memcpy(glyphBuffer, rows, delivered);
+        return;
+    }
+    unsigned char rows[kGlyphBufferSize];
+    std::memcpy(glyphBuffer, rows, read(static_cast<std::uint64_t>(position), rows, wanted));
 }

@@ -52,13 +52,10 @@ void CGeneraterB::BuildBMP() {
     if (!rowClassOf(rowBits, resolution, rowClass)) return;
     const std::size_t storedRowBytes = static_cast<std::size_t>(rowBits / 8);
     const std::size_t rows = cellHeight;
-    // A record whose glyph outgrows the buffer gets paper for the rows the buffer cannot hold.
-    std::vector<unsigned char> glyph(storedRowBytes * rows, 0);
-    std::memcpy(glyph.data(), glyphBuffer, std::min(glyph.size(), sizeof glyphBuffer));
-
-    flippedRows.assign(glyph.size(), 0);
+    flippedRows.assign(storedRowBytes * rows, 0);
     dibBits.assign(rowClass.stride * rows, 0);
-    txr::flipRows(glyph.data(), storedRowBytes, rows, flippedRows.data());
+    // A record whose glyph outgrows the buffer gets paper for the rows the buffer cannot hold.
+    txr::flipRowsBounded(glyphBuffer, sizeof glyphBuffer, storedRowBytes, rows, flippedRows.data());
     txr::complementRows(flippedRows.data(), storedRowBytes, rows, dibBits.data(), rowClass.stride,
                         rowClass.fill);
 }

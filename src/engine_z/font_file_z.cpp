@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/big_endian.h"
+#include "common/glyph_memo.h"
 #include "txr/GeneraterZ.h"
 
 namespace txr {
@@ -49,6 +50,10 @@ int rowBitsForWidth(unsigned width) {
     if (width <= 32) return 32;
     return 64;
 }
+
+// A glyph record read whole: the header and at most a full glyphBuffer of rows.
+constexpr std::size_t kLongestRecord = kGlyphHeaderSize + CGeneraterZ::kGlyphBufferSize;
+constexpr std::size_t kCodeTableSize = 256 * 4;
 
 bool directoryCovers(int fontType) {
     return fontType >= 0 && fontType <= CGeneraterZ::kBlockTableSize - 2;
@@ -126,6 +131,8 @@ void CGeneraterZ::TXRZ() {
         if (fontFile != nullptr) std::fclose(fontFile);
         const std::string name = fontPath.str() + "Z.bin";
         fontFile = std::fopen(name.c_str(), "rb");
+        if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+        glyphMemo->open(fontFile);
         Searchaddr();
     }
     ++fetchCount;
@@ -160,17 +167,42 @@ void CGeneraterZ::GetCode() {
     filePos = txr::toDirectoryOffset(position);
     if (charCode < 0 || charCode > 255) return;
 
+    const std::uint64_t tablePosition = position;
     position += static_cast<std::uint64_t>(charCode) * 4;
     filePos = txr::toDirectoryOffset(position);
+    txr::GlyphMemo* memo = glyphMemo && glyphMemo->serves(fontFile) ? glyphMemo.get() : nullptr;
+    auto read = [this](std::uint64_t at, unsigned char* out, std::size_t count) {
+        return txr::readAt(fontFile, at, out, count);
+    };
+
     unsigned char entry[4] = {};
-    if (txr::readAt(fontFile, position, entry, sizeof entry) != sizeof entry) return;
+    if (memo != nullptr) {
+        // The whole table in one read: the bytes of each entry are the same.
+        std::size_t delivered = 0;
+        const unsigned char* table =
+            memo->table(tablePosition, txr::kCodeTableSize, delivered, read);
+        const auto entryIndex = static_cast<std::size_t>(charCode) * 4;
+        if (delivered < entryIndex + sizeof entry) return;
+        std::memcpy(entry, table + entryIndex, sizeof entry);
+    } else if (txr::readAt(fontFile, position, entry, sizeof entry) != sizeof entry) {
+        return;
+    }
     const std::uint32_t recordOffset = txr::ReadBE32(entry);
     if (recordOffset == 0) return;
 
     position = std::uint64_t{recordOffset} + block.blockStart;
     filePos = txr::toDirectoryOffset(position);
+    // Header and rows in one read of the longest record there can be.
+    const unsigned char* record = nullptr;
+    std::size_t delivered = 0;
     unsigned char header[txr::kGlyphHeaderSize];
-    if (txr::readAt(fontFile, position, header, sizeof header) != sizeof header) return;
+    if (memo != nullptr) {
+        record = memo->record(charCode, position, txr::kLongestRecord, delivered, read);
+        if (delivered < sizeof header) return;
+        std::memcpy(header, record, sizeof header);
+    } else if (txr::readAt(fontFile, position, header, sizeof header) != sizeof header) {
+        return;
+    }
     const unsigned width = txr::ReadBE16(header + 2);
     const unsigned rows = txr::ReadBE16(header);
     const int newRowBytes = txr::rowBytesForWidth(width);
@@ -186,7 +218,15 @@ void CGeneraterZ::GetCode() {
     rowBytes = newRowBytes;
     position += txr::kGlyphHeaderSize;
     filePos = txr::toDirectoryOffset(position);
-    showimg(filePos, static_cast<unsigned short>(rowBytes), charH);
+    if (memo == nullptr) {
+        showimg(filePos, static_cast<unsigned short>(rowBytes), charH);
+    } else if (charH > 0) {
+        // As showimg does: rows the file did not deliver are paper.
+        const std::size_t wanted = std::size_t{charH} * static_cast<std::size_t>(rowBytes);
+        const std::size_t present = std::min(delivered - sizeof header, wanted);
+        std::memset(glyphBuffer, 0, wanted);
+        std::memcpy(glyphBuffer, record + sizeof header, present);
+    }
 }
 
 void CGeneraterZ::showimg(unsigned long filePosition, unsigned short bytesPerRow,

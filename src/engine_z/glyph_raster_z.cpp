@@ -35,9 +35,7 @@ void CGeneraterZ::BuildBMP() {
     bitmapInfo.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
 
     dibBits.clear();
-    dibBits.shrink_to_fit();
     flippedRows.clear();
-    flippedRows.shrink_to_fit();
     const std::size_t stride = txr::dibStride(rowBits);
     // A row class too narrow for the stored rows happens only when a caller has rewritten
     // rowBits or rowBytes; nothing is built then.
@@ -45,13 +43,11 @@ void CGeneraterZ::BuildBMP() {
 
     const std::size_t bytesPerRow = static_cast<std::size_t>(rowBytes);
     const std::size_t rowCount = charH;
-    // Rows that glyphBuffer cannot hold are paper.
-    std::vector<unsigned char> topDown(bytesPerRow * rowCount, 0);
-    std::copy_n(glyphBuffer, std::min(topDown.size(), sizeof glyphBuffer), topDown.begin());
-
     flippedRows.assign(rowCount * stride, 0);
     dibBits.assign(rowCount * stride, 0);
-    txr::flipRows(topDown.data(), bytesPerRow, rowCount, flippedRows.data());
+    // Rows that glyphBuffer cannot hold are paper.
+    txr::flipRowsBounded(glyphBuffer, sizeof glyphBuffer, bytesPerRow, rowCount,
+                         flippedRows.data());
     txr::complementRows(flippedRows.data(), bytesPerRow, rowCount, dibBits.data(), stride,
                         txr::kPadByte);
 }

@@ -22,10 +22,19 @@ struct OneBitImage {
 
 // The dots of `bitmap` (selected in `dc`) read with GetObjectA and GetDIBits.
 OneBitImage readBitmapDots(CBitmap* bitmap, CDC* dc);
+// The unturned BMP file of those dots, read straight into their place after the header.
+std::vector<std::uint8_t> bitmapBmpFile(CBitmap* bitmap, CDC* dc);
 
 // The image turned `quarterTurns` quarter turns clockwise (0 to 3) as seen on the device. Padding
 // bits of the result are 0; those of the source are never read.
 OneBitImage turnClockwise(const OneBitImage& image, int quarterTurns);
+// The same for rows of width x height dots held elsewhere, written to `out`, which holds the
+// turned image's stride x height bytes, all 0.
+void turnInto(const std::uint8_t* rows, int width, int height, int quarterTurns, std::uint8_t* out);
+
+// The whole BMP file of such rows turned: the rows go straight to their place after the header.
+std::vector<std::uint8_t> turnedBmpFile(const std::uint8_t* rows, int width, int height,
+                                        int quarterTurns, const RGBQUAD* colourTable = nullptr);
 
 // The whole file: 14-byte file header, 40-byte info header, the colour table (black then white
 // unless one is given), and the rows.

@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "platform/staging_file.h"
 
 namespace txr {
 
 namespace {
-
-const char kStagingFile[] = "../string.bmp";
 
 void closeStream(std::FILE*& stream) {
     if (stream != nullptr) {
@@ -73,7 +72,6 @@ void measureFamily0(CTXR& txr, const unsigned char* text, int length) {
         txr.stringHeight = clampedProduct(txr.scaleV, engine.GetCellH() + correction);
         txr.stringWidth = clampedProduct(clampedProduct(engine.GetCellW(), txr.scaleH), length);
     }
-    closeEngineA(txr);
 }
 
 void measureFamily1(CTXR& txr, int length) {
@@ -82,7 +80,6 @@ void measureFamily1(CTXR& txr, int length) {
     engine.TXRB();
     txr.stringWidth = clampedProduct(clampedProduct(engine.GetCellW(), txr.scaleH), length);
     txr.stringHeight = clampedProduct(engine.GetCellH(), txr.scaleV);
-    closeStream(engine.fontFile);
 }
 
 void measureFamily2(CTXR& txr, const unsigned char* text, int length) {
@@ -97,7 +94,6 @@ void measureFamily2(CTXR& txr, const unsigned char* text, int length) {
     const int correction = txr.fontType == 0 ? 1 : txr.fontType == 1 ? 2 : 0;
     txr.stringWidth = clampedProduct(txr.scaleH, advances);
     txr.stringHeight = clampedProduct(txr.scaleV, engine.GetCellH() + correction);
-    closeEngineZ(txr);
 }
 
 // The pen after an advance. Drawing may add more than measuring did (a leading code without a
@@ -124,17 +120,17 @@ void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
     }
 }
 
+// Font file B stays open from measuring to the last character: reopening it for each character
+// would read the same bytes.
 void layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
     CGeneraterB& engine = *txr.engineB;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetFont();
-        engine.TXRB();
         engine.SetcharCode(text[i]);
         engine.BuildBMP();
         engine.DrawOneword(dc, clampedProduct(i, engine.GetCellW()), 0);
         engine.ClearBuffer();
-        closeStream(engine.fontFile);
     }
 }
 
@@ -149,6 +145,23 @@ void layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         engine.DrawOneword(dc, txr.penX, 0);
         txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
+    }
+}
+
+// Measures with the family's font file left open for the drawing that follows.
+void measureKeepingFileOpen(CTXR& txr, const unsigned char* text, int length) {
+    switch (txr.family) {
+        case 0:
+            measureFamily0(txr, text, length);
+            break;
+        case 1:
+            measureFamily1(txr, length);
+            break;
+        case 2:
+            measureFamily2(txr, text, length);
+            break;
+        default:
+            break;
     }
 }
 
@@ -203,15 +216,16 @@ void closeFontFiles(CTXR& txr) {
 }
 
 void measureString(CTXR& txr, const unsigned char* text, int length) {
+    measureKeepingFileOpen(txr, text, length);
     switch (txr.family) {
         case 0:
-            measureFamily0(txr, text, length);
+            closeEngineA(txr);
             break;
         case 1:
-            measureFamily1(txr, length);
+            closeStream(txr.engineB->fontFile);
             break;
         case 2:
-            measureFamily2(txr, text, length);
+            closeEngineZ(txr);
             break;
         default:
             break;
@@ -226,7 +240,9 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
     txr.stringHeight = 0;
     bool drawn = false;
     if (txr.family >= 0 && txr.family <= 2) {
-        measureString(txr, bytes, txr.textLength);
+        // The font file opened for measuring serves the drawing too: within one call nothing
+        // can change it, and it is closed before the call returns.
+        measureKeepingFileOpen(txr, bytes, txr.textLength);
         if (target.create(txr.stringWidth, txr.stringHeight, txr.invert == 1)) {
             CDC* dc = target.dc();
             if (txr.family == 0) layOutFamily0(txr, dc, bytes, txr.textLength);
@@ -308,12 +324,12 @@ void CTXR::GetBmpFile(CString path, CString text) {
 }
 
 int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {
-    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
     const int turns = txr::clockwiseTurns(storedRotation);
     if (turns == 0) {
-        txr::writeWholeFile(path, txr::bmpFileBytes(image));
+        txr::writeWholeFile(path, txr::bitmapBmpFile(bitmap, dc));
         return 0;
     }
+    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
     std::vector<std::uint8_t> header =
         txr::bmpFileBytes(txr::OneBitImage{image.width, image.height, {}});
     BITMAPFILEHEADER fileHeader;
@@ -327,12 +343,9 @@ int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* pa
 void CTXR::BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                      unsigned char* bits, const char* path) {
     (void)fileHeader;
-    txr::OneBitImage image;
-    image.width = info->bmiHeader.biWidth;
-    image.height = info->bmiHeader.biHeight;
-    image.rows.assign(bits, bits + image.stride() * static_cast<std::size_t>(image.height));
     RGBQUAD colours[2];
     std::memcpy(colours, reinterpret_cast<const unsigned char*>(info) + sizeof(BITMAPINFOHEADER),
                 sizeof colours);
-    txr::writeWholeFile(path, txr::bmpFileBytes(txr::turnClockwise(image, quarterTurns), colours));
+    txr::writeWholeFile(path, txr::turnedBmpFile(bits, info->bmiHeader.biWidth,
+                                                 info->bmiHeader.biHeight, quarterTurns, colours));
 }

@@ -24,14 +24,17 @@ unsigned char byteMask(std::int64_t index, std::int64_t left, std::int64_t right
     return static_cast<unsigned char>((0xFFu >> first) & (0xFFu << (8 - end)));
 }
 
-// Applies `change(byte, mask)` to the bytes of a packed row that hold dots [left, right).
+// Applies `change(byte, mask)` to the bytes of a packed row that hold dots [left, right); the
+// bytes between the first and the last get the full mask.
 template <typename Change>
 void forEachByte(unsigned char* row, std::int64_t left, std::int64_t right, Change change) {
     if (left >= right) return;
+    const std::int64_t firstByte = left / 8;
     const std::int64_t lastByte = (right - 1) / 8;
-    for (std::int64_t b = left / 8; b <= lastByte; ++b) {
-        row[b] = change(row[b], byteMask(b, left, right));
-    }
+    row[firstByte] = change(row[firstByte], byteMask(firstByte, left, right));
+    for (std::int64_t b = firstByte + 1; b < lastByte; ++b) row[b] = change(row[b], 0xFFu);
+    if (lastByte > firstByte)
+        row[lastByte] = change(row[lastByte], byteMask(lastByte, left, right));
 }
 
 bool oneBitDot(const unsigned char* row, std::int64_t x) {
@@ -61,12 +64,210 @@ std::uint64_t firstTrue(std::uint64_t low, std::uint64_t high, Test test) {
     return end;
 }
 
-void mergeOneBitRow(unsigned char* row, const unsigned char* scratch, std::int64_t left,
+// Copies dots [left, right) of `from` into `row`, both packed rows with the same bit layout.
+void mergeOneBitRow(unsigned char* row, const unsigned char* from, std::int64_t left,
                     std::int64_t right) {
+    if (left >= right) return;
+    const std::int64_t firstByte = left / 8;
     const std::int64_t lastByte = (right - 1) / 8;
-    for (std::int64_t b = left / 8; b <= lastByte; ++b) {
+    auto merge = [&](std::int64_t b) {
         const unsigned char mask = byteMask(b, left, right);
-        row[b] = static_cast<unsigned char>((row[b] & ~mask) | (scratch[b] & mask));
+        row[b] = static_cast<unsigned char>((row[b] & ~mask) | (from[b] & mask));
+    };
+    merge(firstByte);
+    if (lastByte == firstByte) return;
+    if (lastByte > firstByte + 1) {
+        std::memcpy(row + firstByte + 1, from + firstByte + 1,
+                    static_cast<std::size_t>(lastByte - firstByte - 1));
+    }
+    merge(lastByte);
+}
+
+// Eight dots of a packed row of `rowBytes` bytes starting at dot `first`, leftmost in the most
+// significant bit; dots past the row's bytes are 0.
+unsigned eightDots(const unsigned char* row, std::int64_t rowBytes, std::int64_t first) {
+    const std::int64_t index = first >> 3;
+    const int shift = static_cast<int>(first & 7);
+    const unsigned high = row[index];
+    if (shift == 0) return high;
+    const unsigned low = index + 1 < rowBytes ? row[index + 1] : 0u;
+    return ((high << 8 | low) >> (8 - shift)) & 0xFFu;
+}
+
+// Writes a packed row from dot `left` on, whole bytes at a time: the dots before `left` in the
+// first byte and those after the last dot written in the last byte keep their values.
+class RowWriter {
+  public:
+    RowWriter(unsigned char* row, std::int64_t left)
+        : out_(row + left / 8), pending_(static_cast<int>(left & 7)) {
+        if (pending_ != 0) bits_ = std::uint64_t{*out_} >> (8 - pending_) << (64 - pending_);
+    }
+
+    // Appends `count` dots (at most 56): the top bits of `bits`, whose other bits are 0.
+    void put(std::uint64_t bits, int count) {
+        bits_ |= bits >> pending_;
+        pending_ += count;
+        while (pending_ >= 8) {
+            *out_++ = static_cast<unsigned char>(bits_ >> 56);
+            bits_ <<= 8;
+            pending_ -= 8;
+        }
+    }
+
+    // Appends `count` copies of one dot.
+    void run(bool set, std::int64_t count) {
+        if (count <= 0) return;
+        if (pending_ != 0) {
+            const int head = static_cast<int>(std::min<std::int64_t>(count, 8 - pending_));
+            put(set ? ~std::uint64_t{0} << (64 - head) : 0, head);
+            count -= head;
+            if (count == 0) return;
+        }
+        const std::int64_t wholeBytes = count / 8;
+        std::memset(out_, set ? 0xFF : 0x00, static_cast<std::size_t>(wholeBytes));
+        out_ += wholeBytes;
+        const int tail = static_cast<int>(count % 8);
+        if (tail != 0) put(set ? ~std::uint64_t{0} << (64 - tail) : 0, tail);
+    }
+
+    // Writes the last partial byte, keeping the dots after the ones written.
+    void finish() {
+        if (pending_ == 0) return;
+        *out_ = static_cast<unsigned char>((bits_ >> 56) | (*out_ & (0xFFu >> pending_)));
+    }
+
+  private:
+    unsigned char* out_;
+    int pending_;
+    std::uint64_t bits_ = 0;
+};
+
+// expansion(scale)[byte]: each of the byte's 8 dots repeated `scale` times (2 to 7), in the top
+// 8 * scale bits.
+const std::uint64_t* expansion(int scale) {
+    static const auto tables = [] {
+        std::vector<std::uint64_t> all(8 * 256, 0);
+        for (int k = 2; k <= 7; ++k) {
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                std::uint64_t bits = 0;
+                for (int dot = 0; dot < 8; ++dot) {
+                    const std::uint64_t run = (byte >> (7 - dot)) & 1 ? (1u << k) - 1 : 0;
+                    bits |= run << (64 - k * (dot + 1));
+                }
+                all[static_cast<std::size_t>(k) * 256 + byte] = bits;
+            }
+        }
+        return all;
+    }();
+    return tables.data() + static_cast<std::size_t>(scale) * 256;
+}
+
+// Expands `count` destination dots from dot `left` of `row`: source dot `column` of `from` gives
+// `scale` dots, the first of them only scale - phase. Source dots are complemented when `flip`
+// is 0xFF.
+void expandRow(unsigned char* row, std::int64_t left, std::int64_t count, const unsigned char* from,
+               std::int64_t rowBytes, std::int64_t column, std::int64_t phase, std::int64_t scale,
+               unsigned flip) {
+    RowWriter out(row, left);
+    auto dot = [&](std::int64_t x) { return (((from[x >> 3] >> (7 - (x & 7))) ^ flip) & 1) != 0; };
+    std::int64_t remaining = count;
+    if (phase != 0) {
+        const std::int64_t first = std::min(scale - phase, remaining);
+        out.run(dot(column++), first);
+        remaining -= first;
+    }
+    if (scale == 1) {
+        for (; remaining > 0; remaining -= 8, column += 8) {
+            const int dots = static_cast<int>(std::min<std::int64_t>(remaining, 8));
+            const std::uint64_t bits = std::uint64_t{eightDots(from, rowBytes, column) ^ flip}
+                                       << 56;
+            out.put(bits & ~(~std::uint64_t{0} >> dots), dots);
+        }
+        out.finish();
+        return;
+    }
+    if (scale < 8) {
+        // The last group may be partial: only its first `remaining` dots are put.
+        const std::uint64_t* table = expansion(static_cast<int>(scale));
+        const auto groupDots = static_cast<std::int64_t>(8 * scale);
+        for (; remaining > 0; remaining -= groupDots, column += 8) {
+            const int dots = static_cast<int>(std::min(remaining, groupDots));
+            const std::uint64_t bits = table[eightDots(from, rowBytes, column) ^ flip];
+            out.put(bits & ~(~std::uint64_t{0} >> dots), dots);
+        }
+        out.finish();
+        return;
+    }
+    for (; remaining > 0; ++column) {
+        const std::int64_t dots = std::min(scale, remaining);
+        out.run(dot(column), dots);
+        remaining -= dots;
+    }
+    out.finish();
+}
+
+// The blit when every source column becomes exactly `scale` destination columns: each source row
+// is expanded once straight into the first destination row that shows it (on one-bit surfaces
+// whole bytes at a time), and the rows below that repeat it are copied from that one.
+void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& source,
+                       const BlitBox& dest, const std::uint32_t pixels[2], std::int64_t iBegin,
+                       std::int64_t iEnd, std::int64_t jBegin, std::int64_t jEnd) {
+    const std::int64_t scale = dest.width / source.width;
+    // Offsets whose source column lies inside the image; the products stay below 2^63 because
+    // every coordinate came in as an int.
+    const std::int64_t iLow = std::max(iBegin, -source.x * scale);
+    const std::int64_t iHigh = std::min(iEnd, (image.width - source.x) * scale);
+    if (iLow >= iHigh) return;
+    const std::int64_t left = dest.x + iLow;
+    const std::int64_t right = dest.x + iHigh;
+    const std::int64_t column = source.x + iLow / scale;
+    const std::int64_t phase = iLow % scale;
+    const auto rowBytes = static_cast<std::int64_t>((image.width + 7) / 8);
+
+    const bool oneBit = surface.format() == PixelFormat::oneBit;
+    std::int64_t shownStored = -1;
+    const unsigned char* shownRow = nullptr;
+    const std::uint32_t* shownColours = nullptr;
+    for (std::int64_t j = jBegin; j < jEnd; ++j) {
+        const std::int64_t k = j * source.height / dest.height;
+        const std::int64_t stored =
+            image.bottomUp ? source.y + source.height - 1 - k : source.y + k;
+        if (stored < 0 || stored >= image.height) continue;
+        const auto y = static_cast<int>(dest.y + j);
+        const unsigned char* from = image.bits + static_cast<std::size_t>(stored) * image.stride;
+        if (!oneBit) {
+            // Colour surfaces: runs of one pixel value per source dot.
+            std::uint32_t* row = surface.rgbRow(y);
+            if (stored == shownStored) {
+                std::copy(shownColours + left, shownColours + right, row + left);
+                continue;
+            }
+            std::int64_t x = left;
+            for (std::int64_t sx = column; x < right; ++sx) {
+                const std::int64_t end =
+                    std::min(right, x + (sx == column ? scale - phase : scale));
+                std::fill(row + x, row + end, pixels[(from[sx >> 3] >> (7 - (sx & 7))) & 1]);
+                x = end;
+            }
+            shownStored = stored;
+            shownColours = row;
+            continue;
+        }
+        unsigned char* row = surface.oneBitRow(y);
+        if (stored == shownStored) {
+            mergeOneBitRow(row, shownRow, left, right);
+            continue;
+        }
+        if (pixels[0] == pixels[1]) {
+            RowWriter out(row, left);
+            out.run(pixels[0] != 0, right - left);
+            out.finish();
+        } else {
+            expandRow(row, left, right - left, from, rowBytes, column, phase, scale,
+                      pixels[1] == 0 ? 0xFFu : 0u);
+        }
+        shownStored = stored;
+        shownRow = row;
     }
 }
 
@@ -174,7 +375,7 @@ void Surface::readOneBitRow(int y, std::int64_t dots, unsigned char* out,
     }
 }
 
-void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& source,
+void stretchOneBit(Surface& surface, const DibView& image, const BlitBox& source,
                    const BlitBox& dest, bool complement) {
     if (source.width <= 0 || source.height <= 0 || dest.width <= 0 || dest.height <= 0) return;
     // Destination offsets that land on the surface.
@@ -183,6 +384,16 @@ void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& so
     const std::int64_t jBegin = std::max<std::int64_t>(0, -dest.y);
     const std::int64_t jEnd = std::min<std::int64_t>(dest.height, surface.height() - dest.y);
     if (iBegin >= iEnd || jBegin >= jEnd) return;
+
+    std::uint32_t pixels[2] = {surface.pixelOf(image.colours[0]),
+                               surface.pixelOf(image.colours[1])};
+    if (complement) {
+        for (auto& p : pixels) p = surface.complementOf(p);
+    }
+    if (dest.width % source.width == 0) {
+        stretchWholeScale(surface, image, source, dest, pixels, iBegin, iEnd, jBegin, jEnd);
+        return;
+    }
 
     // Source column of each painted destination column. The mapping never decreases, so the
     // columns whose source lies inside the image form one run.
@@ -198,12 +409,6 @@ void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& so
     if (columns.empty()) return;
     const std::int64_t left = firstColumn;
     const std::int64_t right = left + static_cast<std::int64_t>(columns.size());
-
-    std::uint32_t pixels[2] = {surface.pixelOf(image.colours[0]),
-                               surface.pixelOf(image.colours[1])};
-    if (complement) {
-        for (auto& p : pixels) p = surface.complementOf(p);
-    }
 
     const bool oneBit = surface.format() == PixelFormat::oneBit;
     std::vector<unsigned char> bitScratch(oneBit ? (static_cast<std::size_t>(right) + 7) / 8 : 0);

@@ -1,0 +1,202 @@
+// The magnifying one-bit blit of the raster against a dot-by-dot reference kept here: whole and
+// fractional scales, every destination bit alignment, clipping, source sub-rectangles, both row
+// orders, colour tables and complements, onto one-bit and colour surfaces.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/one_bit_rows.h"
+#include "platform/raster.h"
+
+namespace txr {
+namespace {
+
+struct BlitCase {
+    int imageWidth = 0;
+    int imageHeight = 0;
+    bool bottomUp = true;
+    COLORREF colours[2] = {RGB(0, 0, 0), RGB(255, 255, 255)};
+    BlitBox source;
+    BlitBox dest;
+    bool complement = false;
+
+    std::string describe() const {
+        std::ostringstream out;
+        out << imageWidth << "x" << imageHeight << (bottomUp ? " bottom-up" : " top-down")
+            << " colours " << std::hex << colours[0] << "/" << colours[1] << std::dec << " source ("
+            << source.x << "," << source.y << " " << source.width << "x" << source.height
+            << ") dest (" << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height
+            << ")" << (complement ? " complemented" : "");
+        return out.str();
+    }
+};
+
+// Random rows, padding bits included: a blit that reads past biWidth paints garbage.
+std::vector<unsigned char> randomRows(std::mt19937& random, int width, int height) {
+    std::vector<unsigned char> rows(dibStride(width) * static_cast<std::size_t>(height));
+    for (auto& byte : rows) byte = static_cast<unsigned char>(random());
+    return rows;
+}
+
+void fillRandomly(Surface& surface, std::mt19937& random) {
+    for (int y = 0; y < surface.height(); ++y) {
+        for (int x = 0; x < surface.width(); ++x) {
+            const std::uint32_t value = random();
+            surface.setPixel(x, y, surface.format() == PixelFormat::oneBit ? value & 1 : value);
+        }
+    }
+}
+
+// Destination dot (dest.x + i, dest.y + j) takes source dot (source.x + i * sw / dw, row k =
+// j * sh / dh counted from the top of the source rectangle); dots whose source lies outside the
+// image, and dots outside the surface, stay as they were.
+void referenceBlit(Surface& surface, const BlitCase& c, const std::vector<unsigned char>& rows) {
+    const std::size_t stride = dibStride(c.imageWidth);
+    std::uint32_t pixels[2] = {surface.pixelOf(c.colours[0]), surface.pixelOf(c.colours[1])};
+    if (c.complement) {
+        for (auto& p : pixels) p = surface.complementOf(p);
+    }
+    for (std::int64_t y = 0; y < surface.height(); ++y) {
+        const std::int64_t j = y - c.dest.y;
+        if (j < 0 || j >= c.dest.height) continue;
+        const std::int64_t k = j * c.source.height / c.dest.height;
+        const std::int64_t stored =
+            c.bottomUp ? c.source.y + c.source.height - 1 - k : c.source.y + k;
+        if (stored < 0 || stored >= c.imageHeight) continue;
+        for (std::int64_t x = 0; x < surface.width(); ++x) {
+            const std::int64_t i = x - c.dest.x;
+            if (i < 0 || i >= c.dest.width) continue;
+            const std::int64_t sx = c.source.x + i * c.source.width / c.dest.width;
+            if (sx < 0 || sx >= c.imageWidth) continue;
+            const unsigned char byte = rows[static_cast<std::size_t>(stored) * stride + sx / 8];
+            const int dot = (byte >> (7 - sx % 8)) & 1;
+            surface.setPixel(static_cast<int>(x), static_cast<int>(y), pixels[dot]);
+        }
+    }
+}
+
+std::string differences(const Surface& actual, const Surface& expected) {
+    std::ostringstream out;
+    int count = 0;
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            if (actual.pixel(x, y) == expected.pixel(x, y)) continue;
+            if (count++ < 4) {
+                out << " (" << x << "," << y << ") is " << actual.pixel(x, y) << " not "
+                    << expected.pixel(x, y) << ";";
+            }
+        }
+    }
+    if (count == 0) return "";
+    out << " " << count << " dots differ";
+    return out.str();
+}
+
+// Runs one case on a surface and on a copy painted by the reference; returns what differs.
+std::string check(PixelFormat format, int surfaceWidth, int surfaceHeight, const BlitCase& c,
+                  std::mt19937& random) {
+    const std::vector<unsigned char> rows = randomRows(random, c.imageWidth, c.imageHeight);
+    auto actual = Surface::create(format, surfaceWidth, surfaceHeight);
+    auto expected = Surface::create(format, surfaceWidth, surfaceHeight);
+    fillRandomly(*actual, random);
+    for (int y = 0; y < surfaceHeight; ++y) {
+        for (int x = 0; x < surfaceWidth; ++x) expected->setPixel(x, y, actual->pixel(x, y));
+    }
+    DibView image;
+    image.bits = rows.data();
+    image.width = c.imageWidth;
+    image.height = c.imageHeight;
+    image.bottomUp = c.bottomUp;
+    image.stride = dibStride(c.imageWidth);
+    image.colours[0] = c.colours[0];
+    image.colours[1] = c.colours[1];
+    stretchOneBit(*actual, image, c.source, c.dest, c.complement);
+    referenceBlit(*expected, c, rows);
+    return differences(*actual, *expected);
+}
+
+const COLORREF kColourTables[][2] = {
+    {RGB(0, 0, 0), RGB(255, 255, 255)},
+    {RGB(255, 255, 255), RGB(0, 0, 0)},
+    {RGB(0, 0, 0), RGB(0, 0, 0)},
+    {RGB(255, 255, 255), RGB(250, 240, 230)},
+};
+
+// A case with every parameter but the ones given drawn at random.
+BlitCase randomCase(std::mt19937& random, int imageWidth, std::int64_t destX, std::int64_t destW,
+                    std::int64_t srcW) {
+    BlitCase c;
+    c.imageWidth = imageWidth;
+    c.imageHeight = 1 + static_cast<int>(random() % 5);
+    c.bottomUp = random() % 2 == 0;
+    const auto& table = kColourTables[random() % 4];
+    c.colours[0] = table[0];
+    c.colours[1] = table[1];
+    c.complement = random() % 2 == 0;
+    // Mostly the whole image; sometimes a sub-rectangle or one reaching outside it.
+    switch (random() % 4) {
+        case 0:
+            c.source = {1, 1, srcW, c.imageHeight};
+            break;
+        case 1:
+            c.source = {-2, -1, srcW, c.imageHeight + 2};
+            break;
+        default:
+            c.source = {0, 0, srcW, c.imageHeight};
+            break;
+    }
+    const std::int64_t scaleV = 1 + random() % 4;
+    c.dest = {destX, static_cast<std::int64_t>(random() % 5) - 2, destW,
+              c.source.height * scaleV - static_cast<std::int64_t>(random() % 2)};
+    return c;
+}
+
+TEST(MagnifyingBlit, WholeScalesAtEveryBitAlignmentMatchTheReference) {
+    std::mt19937 random(7);
+    for (PixelFormat format : {PixelFormat::oneBit, PixelFormat::rgb}) {
+        const int surfaceWidth = format == PixelFormat::oneBit ? 203 : 61;
+        for (int imageWidth : {1, 5, 7, 8, 9, 15, 16, 17, 33, 40}) {
+            for (int scale : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 15, 16, 17}) {
+                for (int destX = -17; destX <= 17; ++destX) {
+                    BlitCase c = randomCase(random, imageWidth, destX, 0, imageWidth);
+                    c.dest.width = c.source.width * scale;
+                    const std::string diff = check(format, surfaceWidth, 9, c, random);
+                    ASSERT_EQ(diff, "") << c.describe();
+                }
+            }
+        }
+    }
+}
+
+TEST(MagnifyingBlit, FractionalScalesAndShrinkingMatchTheReference) {
+    std::mt19937 random(11);
+    for (int imageWidth : {1, 7, 8, 13, 24, 31}) {
+        for (int destWidth : {1, 3, 5, 8, 12, 19, 37, 50, 64, 99}) {
+            for (int destX = -9; destX <= 9; destX += 3) {
+                const BlitCase c = randomCase(random, imageWidth, destX, destWidth, imageWidth);
+                const std::string diff = check(PixelFormat::oneBit, 90, 9, c, random);
+                ASSERT_EQ(diff, "") << c.describe();
+            }
+        }
+    }
+}
+
+TEST(MagnifyingBlit, HugeWholeScalesAreClippedToTheSurface) {
+    std::mt19937 random(13);
+    for (std::int64_t scale : {std::int64_t{1000}, std::int64_t{1} << 30}) {
+        for (std::int64_t destX :
+             {-scale + 3, std::int64_t{-5}, std::int64_t{0}, std::int64_t{4}}) {
+            BlitCase c = randomCase(random, 2, destX, 2 * scale, 2);
+            c.source = {0, 0, 2, c.imageHeight};
+            c.dest.height = c.imageHeight * 3;
+            ASSERT_EQ(check(PixelFormat::oneBit, 37, 11, c, random), "") << c.describe();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace txr
