@@ -122,6 +122,41 @@ TEST(HostileFiles, FontFilesCutAtEveryOffsetDrawWhatTheyHoldAndNoMore) {
     }
 }
 
+// Found by fuzzing (tests/data/crashers/font_file_a_zero_rows, _z_zero_rows; their last 16
+// bytes are the fuzz target's selection): a glyph 5 dots wide with no rows built an empty bitmap
+// and handed a null buffer to memset. It draws nothing and takes its advance.
+TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
+    mkdir("zero_rows", 0755);
+    fontkit::FontBlockA blockA;
+    blockA.firstCode = 'A';
+    blockA.lastCode = 'B';
+    blockA.cellWidth = 6;
+    blockA.cellHeight = 5;
+    blockA.baseLine = 1;
+    blockA.glyphs = {fontkit::GlyphA{'A', {}, 0, 4, 6, 5}, fontkit::GlyphA{'B', kBox, 0, 4, 6}};
+    ASSERT_TRUE(fontkit::writeFileBytes("zero_rows/A.bin", fontkit::writeFontFileA({blockA})));
+    fontkit::FontBlockZ blockZ;
+    blockZ.cellWidth = 6;
+    blockZ.cellHeight = 5;
+    blockZ.baseLine = 4;
+    blockZ.glyphs = {fontkit::GlyphZ{'A', {}, 0, 4, 6, 5}, fontkit::GlyphZ{'B', kBox, 0, 4, 6}};
+    ASSERT_TRUE(fontkit::writeFileBytes("zero_rows/Z.bin", fontkit::writeFontFileZ({blockZ})));
+
+    const test::Picture boxAfterBlank = {"......#####.", "......#...#.", "......#...#.",
+                                         "......#####.", "............"};
+    for (int family : {0, 2}) {
+        CTXR txr;
+        txr.SetPath("zero_rows/");
+        ASSERT_EQ(txr.SetFont(family, 0, 1, 1, 0, 203), 0);
+        std::remove("zero_rows.bmp");
+        txr.GetBmpFile("zero_rows.bmp", "AB");
+        const test::BmpPicture picture = test::readOneBitBmp("zero_rows.bmp");
+        ASSERT_EQ(picture.width, 12) << "family " << family;
+        EXPECT_EQ(picture.ascii.substr(0, 5 * 13), test::joined(boxAfterBlank))
+            << "family " << family;
+    }
+}
+
 TEST(HostileFiles, DirectoryOrEmptyFileInPlaceOfAFontFileDrawsBlankCells) {
     mkdir("hostile", 0755);
     const std::string blank = test::joined(test::Picture(8, "................"));

@@ -30,7 +30,8 @@ void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::s
 void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t rowCount,
                     unsigned char* out, std::size_t stride, unsigned char padByte) {
     // Glyph rows are a few bytes long: one fill for all the padding beats one call per row.
-    if (stride > rowBytes) std::memset(out, padByte, stride * rowCount);
+    // A glyph of no rows comes with no buffer at all, and memset takes no null pointer.
+    if (stride > rowBytes && rowCount > 0) std::memset(out, padByte, stride * rowCount);
     for (std::size_t k = 0; k < rowCount; ++k) {
         const unsigned char* src = rows + k * rowBytes;
         unsigned char* dst = out + k * stride;
