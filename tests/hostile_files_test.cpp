@@ -122,9 +122,8 @@ TEST(HostileFiles, FontFilesCutAtEveryOffsetDrawWhatTheyHoldAndNoMore) {
     }
 }
 
-// Found by fuzzing (tests/data/crashers/font_file_a_zero_rows, _z_zero_rows; their last 16
-// bytes are the fuzz target's selection): a glyph 5 dots wide with no rows built an empty bitmap
-// and handed a null buffer to memset. It draws nothing and takes its advance.
+// Found by fuzzing (the inputs replayed below): a glyph 5 dots wide with no rows built an empty
+// bitmap and handed a null buffer to memset. It draws nothing and takes its advance.
 TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
     mkdir("zero_rows", 0755);
     fontkit::FontBlockA blockA;
@@ -154,6 +153,40 @@ TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
         ASSERT_EQ(picture.width, 12) << "family " << family;
         EXPECT_EQ(picture.ascii.substr(0, 5 * 13), test::joined(boxAfterBlank))
             << "family " << family;
+    }
+}
+
+// The fuzzers' inputs themselves: the font file, then 16 bytes selecting font number (modulo
+// 26 or 10), scales, rotation, resolution, reverse video and a text (fuzz/fuzz_support.h).
+TEST(HostileFiles, FuzzerInputsWithGlyphsOfNoRowsReplayCleanly) {
+    mkdir("replay", 0755);
+    const struct {
+        const char* crasher;
+        int family;
+        int fontNumbers;
+    } cases[] = {{"font_file_a_zero_rows", 0, 26}, {"font_file_z_zero_rows", 2, 10}};
+    for (const auto& c : cases) {
+        const Bytes input =
+            test::readFileBytes(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/" + c.crasher);
+        ASSERT_GT(input.size(), 16u);
+        const std::uint8_t* selection = input.data() + input.size() - 16;
+        const int resolution = (selection[1] & 0x40) != 0 ? 300 : 203;
+        const char* fileName = c.family == 2 ? "Z.bin" : resolution == 300 ? "A300.bin" : "A.bin";
+        ASSERT_TRUE(fontkit::writeFileBytes(std::string("replay/") + fileName,
+                                            Bytes(input.begin(), input.end() - 16)));
+        CTXR txr;
+        txr.SetPath("replay/");
+        txr.SetInvert(selection[1] >> 7);
+        txr.SetFont(c.family, selection[0] % c.fontNumbers, (selection[1] & 3) + 1,
+                    ((selection[1] >> 2) & 3) + 1, (selection[1] >> 4) & 3, resolution);
+        const CString text(reinterpret_cast<const char*>(selection + 4), selection[3] % 13);
+        std::remove("replay.bmp");
+        txr.GetBmpFile("replay.bmp", text);
+        Canvas canvas(64, 64);
+        txr.FontOut(canvas.dc(), 0, 0, text);
+        EXPECT_FALSE(test::fileExists("../string.bmp")) << c.crasher;
+        EXPECT_EQ(txr.engineA->fontFile, nullptr) << c.crasher;
+        EXPECT_EQ(txr.engineZ->fontFile, nullptr) << c.crasher;
     }
 }
 
