@@ -1,9 +1,9 @@
 // Byte-order readers, one-bit row helpers and the one-bit BMP header.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -165,7 +165,7 @@ namespace {
 
 TEST(OneBitRows, FuzzerFoundZeroRowGlyphRendersWithoutTouchingNull) {
     // tests/data/crashers/font_file_z-zero-row-glyph.bin: a Z.bin whose glyphs have no rows.
-    mkdir("crash_z", 0755);
+    std::filesystem::create_directories("crash_z");
     std::ifstream in(TXR_SOURCE_DIR "/tests/data/crashers/font_file_z-zero-row-glyph.bin",
                      std::ios::binary);
     std::ofstream("crash_z/Z.bin", std::ios::binary) << in.rdbuf();
