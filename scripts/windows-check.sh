@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 win_build=${TXR_WIN_BUILD:-$root/build-windows}
-linux_build=${TXR_LINUX_BUILD:-$root/build}
+linux_build=$(realpath -m "${TXR_LINUX_BUILD:-$root/build}")  # absolute: the runs below change folder
 jobs=${JOBS:-$(nproc)}
 stage() { echo "== Windows: $1 (${SECONDS}s in) =="; }
 

@@ -3,12 +3,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "common/big_endian.h"
 #include "common/dot_preview.h"
 #include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
+#include "txr/TXR.h"
 
 namespace txr {
 namespace {
@@ -119,6 +123,14 @@ TEST(GlyphMemo, ReadsEachRunOncePerOpeningAndAgainWhenAskedForOtherBytes) {
     std::fclose(stream);
 }
 
+TEST(OneBitRows, ZeroRowsTouchNothingEvenWithoutABuffer) {
+    // A glyph of no rows builds into empty vectors whose data() is null.
+    complementRows(nullptr, 2, 0, nullptr, 4, 0xFF);
+    std::vector<unsigned char> untouched(4, 0x11);
+    complementRows(nullptr, 2, 0, untouched.data(), 4, 0xFF);
+    EXPECT_EQ(untouched, std::vector<unsigned char>(4, 0x11));
+}
+
 TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {
     unsigned char header[kOneBitBmpHeaderSize];
     writeOneBitBmpHeader(header, 10, 3);
@@ -155,6 +167,29 @@ TEST(DotPreview, DivisorLargerThanPassesFollowsTheFormulaAndNeverReadsPastTheCop
     EXPECT_EQ(previewDots(rows, 3, 2, layout).size(), 1u);
     layout.leftOffset = -1;
     EXPECT_EQ(previewDots(rows, 3, 1, layout), (std::vector<std::pair<int, int>>{{190, 54}}));
+}
+
+}  // namespace
+}  // namespace txr
+
+namespace txr {
+namespace {
+
+TEST(OneBitRows, FuzzerFoundZeroRowGlyphRendersWithoutTouchingNull) {
+    // tests/data/crashers/font_file_z-zero-row-glyph.bin: a Z.bin whose glyphs have no rows.
+    std::filesystem::create_directories("crash_z");
+    std::ifstream in(TXR_SOURCE_DIR "/tests/data/crashers/font_file_z-zero-row-glyph.bin",
+                     std::ios::binary);
+    std::ofstream("crash_z/Z.bin", std::ios::binary) << in.rdbuf();
+    std::string text;
+    for (int code = 0; code < 256; ++code) text += static_cast<char>(code);
+    for (int font = 0; font <= 8; ++font) {
+        CTXR txr;
+        txr.SetPath("crash_z/");
+        ASSERT_EQ(txr.SetFont(2, font, 1, 1, 0, 203), 0);
+        txr.GetBmpFile("crash_z/out.bmp", CString(text.data(), static_cast<int>(text.size())));
+        EXPECT_EQ(txr.engineZ->fontFile, nullptr);
+    }
 }
 
 }  // namespace

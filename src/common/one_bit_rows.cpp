@@ -29,6 +29,7 @@ void flipRowsBounded(const unsigned char* topDown, std::size_t available, std::s
 
 void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t rowCount,
                     unsigned char* out, std::size_t stride, unsigned char padByte) {
+    if (rowCount == 0) return;  // `out` may then be the null data() of an empty buffer
     // Glyph rows are a few bytes long: one fill for all the padding beats one call per row.
     // A glyph of no rows comes with no buffer at all, and memset takes no null pointer.
     if (stride > rowBytes && rowCount > 0) std::memset(out, padByte, stride * rowCount);
