@@ -31,8 +31,7 @@ void complementRows(const unsigned char* rows, std::size_t rowBytes, std::size_t
                     unsigned char* out, std::size_t stride, unsigned char padByte) {
     if (rowCount == 0) return;  // `out` may then be the null data() of an empty buffer
     // Glyph rows are a few bytes long: one fill for all the padding beats one call per row.
-    // A glyph of no rows comes with no buffer at all, and memset takes no null pointer.
-    if (stride > rowBytes && rowCount > 0) std::memset(out, padByte, stride * rowCount);
+    if (stride > rowBytes) std::memset(out, padByte, stride * rowCount);
     for (std::size_t k = 0; k < rowCount; ++k) {
         const unsigned char* src = rows + k * rowBytes;
         unsigned char* dst = out + k * stride;
