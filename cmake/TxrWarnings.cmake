@@ -1,5 +1,9 @@
 # Warning and sanitizer flags shared by every target of the project.
 add_library(txr_build_flags INTERFACE)
+if(WIN32)
+  # Our sources use std::min and std::max and none of the rarely used parts of <windows.h>.
+  target_compile_definitions(txr_build_flags INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
+endif()
 if(MSVC)
   target_compile_options(txr_build_flags INTERFACE /W4)
 else()

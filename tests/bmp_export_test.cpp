@@ -3,9 +3,8 @@
 // replacing a file, unwritable paths, and the calls that write nothing.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -106,12 +105,12 @@ TEST_F(BmpExport, ExistingLongerFileIsReplacedWhole) {
 }
 
 TEST_F(BmpExport, UnwritablePathRaisesWithEveryFontFileClosed) {
-    mkdir("a_directory.bmp", 0755);
+    std::filesystem::create_directory("a_directory.bmp");
     const struct {
         const char* path;
         int cause;
     } paths[] = {
-        {"no_such_dir/out.bmp", CFileException::fileNotFound},
+        {"no_such_dir/out.bmp", test::kMissingDirectoryCause},
         {"a_directory.bmp", CFileException::accessDenied},
     };
     for (const Selection& s : kSelections) {
@@ -131,7 +130,7 @@ TEST_F(BmpExport, UnwritablePathRaisesWithEveryFontFileClosed) {
             expectFontFilesClosed(where);
         }
     }
-    rmdir("a_directory.bmp");
+    std::filesystem::remove("a_directory.bmp");
 }
 
 TEST_F(BmpExport, NothingIsWrittenUnlessTheLastSelectionLeftAFamilyReady) {

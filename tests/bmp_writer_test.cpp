@@ -9,6 +9,7 @@
 #include "common/one_bit_rows.h"
 #include "facade/bmp_writer.h"
 #include "support/bmp_file.h"
+#include "support/open_files.h"
 #include "support/picture.h"
 
 namespace txr {
@@ -176,7 +177,7 @@ TEST(BmpWriter, UnwritablePathRaisesFileExceptionAndLeavesNoFile) {
         EXPECT_EQ(std::string(error->m_strFileName), path);
         error->Delete();
     }
-    EXPECT_EQ(cause, CFileException::fileNotFound);
+    EXPECT_EQ(cause, test::kMissingDirectoryCause);
     EXPECT_FALSE(test::fileExists(path));
 }
 

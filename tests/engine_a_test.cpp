@@ -58,7 +58,10 @@ class EngineA : public ::testing::Test {
         fs::create_directories(dir_);
         prepare(engine);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        reset(engine);  // Windows removes no file that is still open
+        fs::remove_all(dir_);
+    }
 
     std::string prefix() const { return dir_.string() + "/"; }
     void prepare(CGeneraterA& e) const {
@@ -168,7 +171,8 @@ TEST_F(EngineA, DirectoryIsReadOnceUntilResetAndAMissingFileReadsAsZeros) {
     blocks[2].glyphs[0].picture.rows.push_back("#");
     writeFont(blocks);
     fetch(engine, 'A');
-    fs::remove(prefix() + "A.bin");
+    std::error_code refusedOnWindows;  // where an open file cannot be removed
+    fs::remove(prefix() + "A.bin", refusedOnWindows);
     fetch(engine, '!');  // from the stream the first fetch opened
     EXPECT_EQ(bytesOf(engine.glyphBuffer, 4), (Bytes{0x80, 0x00, 0x40, 0x00}));
     engine.SetFonttype(2);
@@ -177,7 +181,8 @@ TEST_F(EngineA, DirectoryIsReadOnceUntilResetAndAMissingFileReadsAsZeros) {
                                 engine.fetchCount}),
               (std::vector<int>{100, 2, 4, 3}));
 
-    reset(engine);  // now the file is missing
+    reset(engine);
+    fs::remove(prefix() + "A.bin");  // now the file is missing
     fetch(engine, 'A');
     EXPECT_EQ(engine.fontFile, nullptr);
     EXPECT_EQ((std::vector<int>{engine.GetCellW(), engine.GetCellH(), engine.GetBaseLine(),
@@ -332,9 +337,9 @@ TEST_F(EngineA, BuildBMPMakesBottomUpComplementedRowsPaddedToFourBytes) {
     fetch(engine, 'A');
     engine.BuildBMP();
     const BITMAPINFOHEADER& h = engine.bitmapInfo.bmiHeader;
-    EXPECT_EQ((std::vector<long>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
-                                 h.biCompression, h.biSizeImage, h.biClrUsed}),
-              (std::vector<long>{40, 16, 3, 1, 1, 0, 48, 0}));
+    EXPECT_EQ((std::vector<std::int64_t>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
+                                         h.biCompression, h.biSizeImage, h.biClrUsed}),
+              (std::vector<std::int64_t>{40, 16, 3, 1, 1, 0, 48, 0}));
     EXPECT_EQ(bytesOf(&engine.bitmapInfo.bmiColors[0].rgbBlue, 8),
               (Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
     ASSERT_EQ(engine.dibBits.size(), 12u);

@@ -353,10 +353,11 @@ TEST(EngineB, BuildBmpInvertsFlipsAndFillsEachRowClass) {
         EXPECT_TRUE(
             std::equal(top, top + engine.rowBytes, engine.flippedRows.end() - engine.rowBytes));
         const BITMAPINFOHEADER& h = engine.bitmapInfo.bmiHeader;
-        EXPECT_EQ((std::vector<long>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
-                                     h.biCompression, h.biSizeImage, h.biClrUsed}),
-                  (std::vector<long>{40, engine.cellWidth, engine.cellHeight, 1, 1, 0,
-                                     engine.cellWidth * engine.cellHeight, 0}));
+        EXPECT_EQ(
+            (std::vector<std::int64_t>{h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount,
+                                       h.biCompression, h.biSizeImage, h.biClrUsed}),
+            (std::vector<std::int64_t>{40, engine.cellWidth, engine.cellHeight, 1, 1, 0,
+                                       engine.cellWidth * engine.cellHeight, 0}));
         EXPECT_EQ(engine.bitmapInfo.bmiColors[0].rgbRed + engine.bitmapInfo.bmiColors[1].rgbRed,
                   255);
     }
@@ -457,11 +458,12 @@ void expectDots(const Canvas& canvas, const std::set<std::pair<int, int>>& centr
     for (std::size_t i = 0; i < ascii.size(); ++i) {
         if (ascii[i] != '#') continue;
         const int x = static_cast<int>(i % stride), y = static_cast<int>(i / stride);
-        bool near = false;
+        bool nearDot = false;
         for (int dy = -3; dy <= 3; ++dy) {
-            for (int dx = -3; dx <= 3; ++dx) near = near || centres.count({x + dx, y + dy}) > 0;
+            for (int dx = -3; dx <= 3; ++dx)
+                nearDot = nearDot || centres.count({x + dx, y + dy}) > 0;
         }
-        ASSERT_TRUE(near) << "ink away from every expected dot at " << x << ", " << y;
+        ASSERT_TRUE(nearDot) << "ink away from every expected dot at " << x << ", " << y;
     }
 }
 

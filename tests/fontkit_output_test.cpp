@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "fontkit/byte_writer.h"
+#include "fontkit/file_io.h"
+#include "fontkit/font_builder.h"
 #include "fontkit/fontkit_error.h"
 #include "fontkit/manifest.h"
 #include "fontkit/png_writer.h"
@@ -95,6 +98,54 @@ TEST(PngWriter, FailuresSayWhyAndLeaveNoFile) {
     EXPECT_FALSE(writeOneBitPng("png_failures/short.png", shortRows, error));
     EXPECT_NE(error.find("fewer bytes"), std::string::npos) << error;
     EXPECT_TRUE(filesIn("png_failures").empty()) << "no temporary file is left behind";
+}
+
+TEST(FileIo, DirectoriesEmptyAndOversizedFilesAreReadOrRefusedWithTheReason) {
+    std::filesystem::create_directories("io/folder.bin");
+    ASSERT_TRUE(writeFileBytes("io/empty.bin", {}));
+    ASSERT_TRUE(writeFileBytes("io/five.bin", {1, 2, 3, 4, 5}));
+    EXPECT_TRUE(readFileBytes("io/empty.bin", 4).empty());
+    EXPECT_EQ(readFileBytes("io/five.bin", 5), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+    const struct {
+        const char* path;
+        std::size_t maxSize;
+        const char* error;
+    } cases[] = {
+        {"io/folder.bin", 1 << 20, "io/folder.bin: is a directory"},
+        {"io/five.bin", 4, "io/five.bin: 5 bytes, more than the 4 accepted"},
+        {"io/none.bin", 4, "io/none.bin: cannot open: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readFileBytes(c.path, c.maxSize);
+            ADD_FAILURE() << "read " << c.path;
+        } catch (const FontKitError& error) {
+            EXPECT_EQ(std::string(error.what()), c.error);
+        }
+    }
+}
+
+// Found with the font_kit fuzz target (tests/data/crashers/specimen_huge_cell_A.bin, block 0
+// with a 65535 x 65535 cell): the sheet asked for 200 GB. Sheets past the PNG limit are refused.
+TEST(Specimen, SheetOfHugeCellsIsRefusedBeforeAnythingIsAllocated) {
+    const std::vector<std::uint8_t> bytes = readFileBytes(
+        std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/specimen_huge_cell_A.bin", 1 << 20);
+    const SpecimenBlock block = specimenOfBlock(FontFileKind::A, bytes, 0);
+    ASSERT_EQ(block.cellWidth, 65535);
+    try {
+        renderSpecimen(block);
+        ADD_FAILURE() << "a sheet of " << specimenLayout(block).imageWidth << " pixels was drawn";
+    } catch (const FontKitError& error) {
+        EXPECT_NE(std::string(error.what()).find("larger than 32768 a side"), std::string::npos)
+            << error.what();
+    }
+    SpecimenBlock widest;
+    widest.cellWidth = (kPngMaxSide - 1) / kSpecimenColumns - 2 * 4 - 1;
+    widest.cellHeight = 64;
+    EXPECT_EQ(renderSpecimen(widest).width, specimenLayout(widest).imageWidth);
+    EXPECT_LE(specimenLayout(widest).imageWidth, kPngMaxSide);
+    ++widest.cellWidth;
+    EXPECT_THROW(renderSpecimen(widest), FontKitError);
 }
 
 TEST(Specimen, LayoutHoldsCellInkAndAdvance) {

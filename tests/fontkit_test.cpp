@@ -7,6 +7,7 @@
 
 #include "fontkit/bdf.h"
 #include "fontkit/code_pages.h"
+#include "fontkit/file_io.h"
 #include "fontkit/fontkit_error.h"
 #include "fontkit/freetype_glyphs.h"
 
@@ -148,6 +149,38 @@ TEST(Bdf, ReadsWhatOtherEditorsWrite) {
     EXPECT_EQ(font.glyphs[0].name, "dot pair");
     EXPECT_EQ(font.glyphs[0].picture().rows, (std::vector<std::string>{"#.#", "..#"}));
     EXPECT_TRUE(font.properties.empty());
+}
+
+// Found by fuzzing (tests/data/crashers/bdf_pixel_size_zero.bdf): the reader took a PIXEL_SIZE
+// of 0 and the writer then refused the font it was given. Whatever PIXEL_SIZE holds, the writer
+// writes the font, with SWIDTH per pixel when the value cannot be an em.
+TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
+    const std::string crasher =
+        readFileText(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/bdf_pixel_size_zero.bdf",
+                     kBdfMaxFileSize);
+    const BdfFont fromCrasher = readBdf(crasher);
+    EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
+
+    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
+    const std::string glyph =
+        "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    const struct {
+        const char* pixelSize;
+        const char* swidth;
+    } cases[] = {{"8", "SWIDTH 750 0"},
+                 {"0", "SWIDTH 6000 0"},
+                 {"-4", "SWIDTH 6000 0"},
+                 {"\"8\"", "SWIDTH 6000 0"},
+                 {"2147483647", "SWIDTH 0 0"}};
+    for (const auto& c : cases) {
+        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
+                                     "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
+        const std::string written = writeBdf(font);
+        EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
+            << "PIXEL_SIZE " << c.pixelSize << ":\n"
+            << written;
+        EXPECT_EQ(readBdf(written).properties.front().value, font.properties.front().value);
+    }
 }
 
 TEST(Bdf, RefusesHostileInputWithTheLine) {

@@ -106,7 +106,7 @@ std::string check(PixelFormat format, int surfaceWidth, int surfaceHeight, const
     for (int y = 0; y < surfaceHeight; ++y) {
         for (int x = 0; x < surfaceWidth; ++x) expected->setPixel(x, y, actual->pixel(x, y));
     }
-    OneBitImage image;
+    DibView image;
     image.bits = rows.data();
     image.width = c.imageWidth;
     image.height = c.imageHeight;

@@ -2,12 +2,13 @@
 // files built in the test from pictures.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "fontkit/font_file_a.h"
 #include "support/bmp_file.h"
+#include "support/open_files.h"
 #include "support/picture.h"
 #include "support/raster_ascii.h"
 #include "txr/TXR.h"
@@ -49,7 +50,7 @@ FontBlockA testBlock(int block, int cellWidth, int cellHeight) {
 class RenderFamily0 : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        mkdir("fonts0", 0755);
+        std::filesystem::create_directory("fonts0");
         std::vector<FontBlockA> blocks203;
         for (int b = 0; b < 25; ++b) blocks203.push_back(testBlock(b, 6, 8 + b));
         std::vector<FontBlockA> blocks300;
@@ -202,7 +203,8 @@ TEST_F(RenderFamily0, MissingFontFileMeasuresNothingAndDrawsNothing) {
 
 TEST_F(RenderFamily0, UnwritableStagingFileRaisesAndReleasesEverything) {
     select(0);
-    ASSERT_EQ(mkdir("../string.bmp", 0755), 0) << "a directory where the staging file goes";
+    ASSERT_TRUE(std::filesystem::create_directory("../string.bmp"))
+        << "a directory where the staging file goes";
     Canvas canvas(12, 8);
     int cause = -1;
     try {
@@ -211,7 +213,7 @@ TEST_F(RenderFamily0, UnwritableStagingFileRaisesAndReleasesEverything) {
         cause = error->m_cause;
         error->Delete();
     }
-    rmdir("../string.bmp");
+    std::filesystem::remove("../string.bmp");
     EXPECT_EQ(cause, CFileException::accessDenied);
     EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), test::joined(Picture(8, "............")));
     EXPECT_EQ(txr_.engineA->fontFile, nullptr);
@@ -226,7 +228,7 @@ TEST_F(RenderFamily0, UnwritableExportPathRaises) {
         cause = error->m_cause;
         error->Delete();
     }
-    EXPECT_EQ(cause, CFileException::fileNotFound);
+    EXPECT_EQ(cause, test::kMissingDirectoryCause);
     EXPECT_EQ(txr_.engineA->fontFile, nullptr);
 }
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <cstdio>
+#include <filesystem>
 
 #include "support/bmp_file.h"
 #include "support/test_fonts.h"
@@ -30,7 +30,7 @@ std::string pictureOf(const Bitmap& bitmap) {
 class TxrHpp : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        mkdir("fonts", 0755);
+        std::filesystem::create_directory("fonts");
         ASSERT_TRUE(test::writeTestFontSet("fonts"));
     }
 

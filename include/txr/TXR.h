@@ -10,9 +10,16 @@
 // - A drawing larger than txr::kMaxStringDots dots, or of zero width (an empty text), is not
 //   made: GetStringSize still reports its size, FontOut paints nothing and GetBmpFile writes
 //   nothing (a file already at the path is left as it was).
-// - FontOut stages its drawing in the file "../string.bmp" relative to the current directory:
+// - FontOut stages its drawing in the file "../string.bmp" ("..\string.bmp" on Windows)
+//   relative to the current directory:
 //   two FontOut calls must not run at the same time, not even in two processes sharing a
-//   current directory. The file is removed before FontOut returns or throws.
+//   current directory. The name is the library's: a file there is overwritten (a symbolic link
+//   is followed) and removed before FontOut returns or throws. When it cannot be created or
+//   written, the CFileException passes to the caller and nothing of ours is left (a directory or
+//   link in its place stays). When it cannot be read back, FontOut paints nothing.
+// - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
+//   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
 
 #include <cstdint>

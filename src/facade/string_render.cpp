@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "platform/staging_file.h"
 
 namespace txr {
 
 namespace {
-
-const char kStagingFile[] = "../string.bmp";
 
 void closeStream(std::FILE*& stream) {
     if (stream != nullptr) {
@@ -25,6 +24,15 @@ int clampToInt(std::int64_t value) {
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
+}
+
+// a * b clamped to the int range. Every factor here is an int or a sum of at most INT_MAX 16-bit
+// values (below 2^47), so the division test is exact and nothing overflows on the way.
+int clampedProduct(std::int64_t a, std::int64_t b) {
+    if (a == 0 || b == 0) return 0;
+    const std::int64_t limit = INT_MAX / (a < 0 ? -a : a);
+    if (b > limit || b < -limit) return (a < 0) != (b < 0) ? INT_MIN : INT_MAX;
+    return clampToInt(a * b);
 }
 
 // Extra rows some family-0 proportional fonts need below their cell.
@@ -54,16 +62,15 @@ void measureFamily0(CTXR& txr, const unsigned char* text, int length) {
             engine.TXRA();
             advances += engine.GetDelta();
         }
-        txr.stringWidth = clampToInt(txr.scaleH * advances);
-        txr.stringHeight = clampToInt(
-            std::int64_t{txr.scaleV} *
-            (engine.GetCellH() + proportionalHeightCorrection(txr.fontType, txr.resolution)));
+        txr.stringWidth = clampedProduct(txr.scaleH, advances);
+        txr.stringHeight = clampedProduct(
+            txr.scaleV,
+            engine.GetCellH() + proportionalHeightCorrection(txr.fontType, txr.resolution));
     } else {
         engine.TXRA();
         const int correction = (txr.fontType == 1 && txr.resolution == 300) ? 3 : 0;
-        txr.stringHeight = clampToInt(std::int64_t{txr.scaleV} * (engine.GetCellH() + correction));
-        txr.stringWidth =
-            clampToInt(std::int64_t{engine.GetCellW()} * txr.scaleH * std::int64_t{length});
+        txr.stringHeight = clampedProduct(txr.scaleV, engine.GetCellH() + correction);
+        txr.stringWidth = clampedProduct(clampedProduct(engine.GetCellW(), txr.scaleH), length);
     }
 }
 
@@ -71,9 +78,8 @@ void measureFamily1(CTXR& txr, int length) {
     CGeneraterB& engine = *txr.engineB;
     engine.SetFont();
     engine.TXRB();
-    txr.stringWidth =
-        clampToInt(std::int64_t{engine.GetCellW()} * txr.scaleH * std::int64_t{length});
-    txr.stringHeight = clampToInt(std::int64_t{engine.GetCellH()} * txr.scaleV);
+    txr.stringWidth = clampedProduct(clampedProduct(engine.GetCellW(), txr.scaleH), length);
+    txr.stringHeight = clampedProduct(engine.GetCellH(), txr.scaleV);
 }
 
 void measureFamily2(CTXR& txr, const unsigned char* text, int length) {
@@ -86,8 +92,15 @@ void measureFamily2(CTXR& txr, const unsigned char* text, int length) {
         advances += engine.GetCharDelta();
     }
     const int correction = txr.fontType == 0 ? 1 : txr.fontType == 1 ? 2 : 0;
-    txr.stringWidth = clampToInt(txr.scaleH * advances);
-    txr.stringHeight = clampToInt(std::int64_t{txr.scaleV} * (engine.GetCellH() + correction));
+    txr.stringWidth = clampedProduct(txr.scaleH, advances);
+    txr.stringHeight = clampedProduct(txr.scaleV, engine.GetCellH() + correction);
+}
+
+// The pen after an advance. Drawing may add more than measuring did (a leading code without a
+// glyph takes the advance of whichever glyph came before it), so the sum is clamped: a pen past
+// INT_MAX paints nothing, like any position past the string bitmap's right edge.
+int advancedPen(int penX, int advance) {
+    return clampToInt(std::int64_t{penX} + advance);
 }
 
 void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
@@ -99,9 +112,9 @@ void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         engine.BuildBMP();
         if (engine.glyphFont >= 9 && engine.glyphFont <= 16) {
             engine.DrawOneword(dc, txr.penX, 0);
-            txr.penX += engine.GetDelta();
+            txr.penX = advancedPen(txr.penX, engine.GetDelta());
         } else {
-            engine.DrawOneword(dc, i * engine.GetCellW(), 0);
+            engine.DrawOneword(dc, clampedProduct(i, engine.GetCellW()), 0);
         }
         engine.ClearBuffer();
     }
@@ -116,7 +129,7 @@ void layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         engine.SetFont();
         engine.SetcharCode(text[i]);
         engine.BuildBMP();
-        engine.DrawOneword(dc, i * engine.GetCellW(), 0);
+        engine.DrawOneword(dc, clampedProduct(i, engine.GetCellW()), 0);
         engine.ClearBuffer();
     }
 }
@@ -130,7 +143,7 @@ void layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         engine.BuildBMP();
         engine.GetCharDelta();
         engine.DrawOneword(dc, txr.penX, 0);
-        txr.penX += engine.GetCharDelta();
+        txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
     }
 }
@@ -162,6 +175,18 @@ class FontFilesClosed {
 
   private:
     CTXR& txr_;
+};
+
+// Removes a file when the scope ends, normally or by an exception.
+class StagingFileRemoved {
+  public:
+    explicit StagingFileRemoved(const char* path) : path_(path) {}
+    StagingFileRemoved(const StagingFileRemoved&) = delete;
+    StagingFileRemoved& operator=(const StagingFileRemoved&) = delete;
+    ~StagingFileRemoved() { std::remove(path_); }
+
+  private:
+    const char* path_;
 };
 
 }  // namespace
@@ -277,13 +302,16 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
     if (!txr::drawString(*this, target, text)) return;
     CreateBMP(target.bitmap(), target.dc(), rotation, txr::kStagingFile);
-    dibImage->Load(txr::kStagingFile);
+    // CreateBMP either wrote the staging file whole or removed it and threw; from here it is ours
+    // and goes however the call ends.
+    const txr::StagingFileRemoved staging(txr::kStagingFile);
+    // A file that cannot be read back paints nothing, rather than the image loaded before.
+    if (dibImage->Load(txr::kStagingFile) == 0) return;
     if (rotation == 0 || rotation == 2) {
         dibImage->Draw(pDC, x, y, stringWidth, stringHeight);
     } else {
         dibImage->Draw(pDC, x, y, stringHeight, stringWidth);
     }
-    std::remove(txr::kStagingFile);
 }
 
 void CTXR::GetBmpFile(CString path, CString text) {

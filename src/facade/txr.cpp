@@ -6,13 +6,15 @@
 
 namespace {
 
+#if !defined(TXR_REGISTER_IN_DLLMAIN)
 // Registers the library with the framework while it is loaded (the process-attach and
-// process-detach notifications of a dynamic library).
+// process-detach notifications of a dynamic library); a Windows DLL does it in DllMain.
 struct ModuleLifetime {
     ModuleLifetime() { txr::moduleMain(DLL_PROCESS_ATTACH); }
     ~ModuleLifetime() { txr::moduleMain(DLL_PROCESS_DETACH); }
 };
 const ModuleLifetime kModuleLifetime;
+#endif
 
 int storedRotation(int callerRotation) {
     if (callerRotation == 1) return 3;

@@ -173,7 +173,7 @@ COLORREF CDC::GetPixel(int x, int y) const {
     return ::GetPixel(m_hDC, x, y);
 }
 
-// There are no windows on this platform: every CWindowDC draws on the screen.
+// The library knows no windows (CWnd is only declared): every CWindowDC draws on the screen.
 CWindowDC::CWindowDC(CWnd* /*window*/) {
     Attach(::GetDC(nullptr));
 }

@@ -342,7 +342,8 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
     txr::BitmapObject* bitmap = reg.findBitmap(object);
     if (bitmap == nullptr) return 0;
     if (out == nullptr) return static_cast<int>(sizeof(BITMAP));
-    if (size <= 0) return 0;
+    // As gdi32: a buffer too short for the whole record gets nothing.
+    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
     const txr::Surface& surface = *bitmap->surface;
     const std::int64_t bitsPixel = surface.format() == txr::PixelFormat::oneBit ? 1 : 32;
     BITMAP record{};
@@ -351,9 +352,8 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
     record.bmWidthBytes = static_cast<LONG>((surface.width() * bitsPixel + 15) / 16 * 2);
     record.bmPlanes = 1;
     record.bmBitsPixel = static_cast<WORD>(bitsPixel);
-    const auto count = std::min(static_cast<std::size_t>(size), sizeof record);
-    std::memcpy(out, &record, count);
-    return static_cast<int>(count);
+    std::memcpy(out, &record, sizeof record);
+    return static_cast<int>(sizeof record);
 }
 
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
@@ -386,7 +386,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
         header.biCompression != BI_RGB || header.biWidth <= 0 || header.biHeight == 0) {
         return 0;
     }
-    txr::OneBitImage image;
+    txr::DibView image;
     image.bits = static_cast<const unsigned char*>(bits);
     image.width = header.biWidth;
     image.bottomUp = header.biHeight > 0;

@@ -1,5 +1,6 @@
 // What the framework classes and the canvas need from the GDI layer beyond the calls of
 // windef.h: a slot for framework data on each GDI object, object kinds, and device surfaces.
+// On Windows only the first two exist (win32/gdi_objects.cpp), over gdi32's own objects.
 //
 // Choices of this layer that the Windows calls leave open:
 // - Handles are checked: a call with a handle that is not a live object fails as GDI does.
@@ -12,6 +13,7 @@
 //   lays rows out with the stride of the caller's biWidth and counts scan lines from the bottom
 //   of the bitmap. Only one-bit, bottom-up requests are served.
 // - StretchDIBits and GetDIBits accept info headers of 40 to 124 bytes (biSize).
+// - GetObjectA fills a BITMAP only when the buffer holds a whole one, as gdi32 does.
 #pragma once
 
 #include <memory>
@@ -30,7 +32,8 @@ using CompanionFactory = std::unique_ptr<ObjectCompanion> (*)();
 
 // The companion of a live GDI object. When it has none and `make` is given, make() becomes its
 // companion (make runs under the layer's lock and must not call drawing functions). nullptr for
-// a handle that is not a live object.
+// a handle that is not a live object; on Windows, where a deletion is noticed only later, a
+// lookup without `make` still finds the companion of an object deleted meanwhile.
 ObjectCompanion* objectCompanion(HGDIOBJ object, CompanionFactory make);
 
 // OBJ_BITMAP or OBJ_PEN for a live object, 0 otherwise.

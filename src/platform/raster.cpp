@@ -236,7 +236,7 @@ void copyNarrowRow(unsigned char* row, std::int64_t left, std::int64_t count,
 // The blit when every source column becomes exactly `scale` destination columns: each source row
 // is expanded once straight into the first destination row that shows it (on one-bit surfaces
 // whole bytes at a time), and the rows below that repeat it are copied from that one.
-void stretchWholeScale(Surface& surface, const OneBitImage& image, const BlitBox& source,
+void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& source,
                        const BlitBox& dest, const std::uint32_t pixels[2], std::int64_t iBegin,
                        std::int64_t iEnd, std::int64_t jBegin, std::int64_t jEnd) {
     const std::int64_t scale = dest.width / source.width;
@@ -405,7 +405,7 @@ void Surface::readOneBitRow(int y, std::int64_t dots, unsigned char* out,
     }
 }
 
-void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& source,
+void stretchOneBit(Surface& surface, const DibView& image, const BlitBox& source,
                    const BlitBox& dest, bool complement) {
     if (source.width <= 0 || source.height <= 0 || dest.width <= 0 || dest.height <= 0) return;
     // Destination offsets that land on the surface.

@@ -87,8 +87,8 @@ class Surface {
     std::vector<std::uint32_t> rgb_;
 };
 
-// A one-bit device-independent bitmap as StretchDIBits receives it.
-struct OneBitImage {
+// A one-bit device-independent bitmap as StretchDIBits receives it: a view of the caller's bits.
+struct DibView {
     const unsigned char* bits = nullptr;
     std::int64_t width = 0;
     std::int64_t height = 0;  // rows, always positive
@@ -110,7 +110,7 @@ struct BlitBox {
 // i being source.x + floor(i * source.width / dest.width), so whole-number magnification makes
 // exact blocks. Source dots outside the image are not painted; the destination is clipped.
 // With `complement` each dot gets the complement of its colour in the surface's format.
-void stretchOneBit(Surface& surface, const OneBitImage& image, const BlitBox& source,
+void stretchOneBit(Surface& surface, const DibView& image, const BlitBox& source,
                    const BlitBox& dest, bool complement);
 
 // A line from `from` to `to` with a pen `penWidth` wide. Width <= 1: one dot per step of the

@@ -97,6 +97,16 @@ std::string quoted(const std::string& value) {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
+// The em of SWIDTH: PIXEL_SIZE when it is a whole number of 1 or more, else 1. The reader takes
+// any value there (it has no use for it), so the writer must not refuse what the reader took.
+long swidthPixelSize(const BdfFont& font) {
+    try {
+        return font.intProperty("PIXEL_SIZE", 1, INT_MAX).value_or(1);
+    } catch (const FontKitError&) {
+        return 1;
+    }
+}
+
 }  // namespace
 
 std::string writeBdf(const BdfFont& font) {
@@ -129,7 +139,7 @@ std::string writeBdf(const BdfFont& font) {
     }
     out << "ENDPROPERTIES\n";
     out << "CHARS " << font.glyphs.size() << "\n";
-    const int pixelSize = std::max(1L, font.intProperty("PIXEL_SIZE", 1, INT_MAX).value_or(1));
+    const long pixelSize = swidthPixelSize(font);
     for (const auto& glyph : font.glyphs) {
         out << "STARTCHAR " << (glyph.name.empty() ? "C" + std::to_string(glyph.code) : glyph.name)
             << "\n";

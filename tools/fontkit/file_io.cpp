@@ -22,6 +22,9 @@ template <typename Container>
 Container readWhole(const std::string& path, std::size_t maxSize) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FontKitError(path + ": cannot open: " + systemReason());
+    // A directory opens as a stream whose size reads as the largest offset.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) throw FontKitError(path + ": is a directory");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) throw FontKitError(path + ": cannot tell its size");

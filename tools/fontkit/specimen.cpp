@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+
+#include "fontkit/fontkit_error.h"
 
 namespace txr::fontkit {
 
@@ -109,6 +112,12 @@ SpecimenLayout specimenLayout(const SpecimenBlock& block) {
 
 RgbImage renderSpecimen(const SpecimenBlock& block) {
     const SpecimenLayout layout = specimenLayout(block);
+    // Cells of a damaged file can be 65535 dots a side: such a sheet would need gigabytes.
+    if (layout.imageWidth > kPngMaxSide || layout.imageHeight > kPngMaxSide) {
+        throw FontKitError("a specimen sheet of " + std::to_string(layout.imageWidth) + " x " +
+                           std::to_string(layout.imageHeight) + " pixels is larger than " +
+                           std::to_string(kPngMaxSide) + " a side");
+    }
     RgbImage image(layout.imageWidth, layout.imageHeight, kSpecimenPaper);
     for (int column = 0; column <= layout.columns; ++column) {
         image.fillRect(column * layout.tileWidth, 0, 1, layout.imageHeight, kSpecimenGrid);

@@ -56,6 +56,7 @@ constexpr std::uint32_t kSpecimenLabel = 0x203060;
 constexpr int kSpecimenLabelScale = 2;
 
 SpecimenLayout specimenLayout(const SpecimenBlock& block);
+// Throws FontKitError for a sheet wider or taller than kPngMaxSide pixels (huge cells).
 RgbImage renderSpecimen(const SpecimenBlock& block);
 
 // Draws `text` with the label font at (x, y), the top-left corner; characters it lacks are

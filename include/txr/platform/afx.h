@@ -79,7 +79,8 @@ class TXR_API CFileException : public CException {
     explicit CFileException(int cause = none, LONG osError = -1, const char* fileName = nullptr);
     BOOL GetErrorMessage(char* buffer, UINT maxLength, UINT* helpContext = nullptr) const override;
 
-    // Throws a new CFileException for the C library error number, as the framework does.
+    // Throws a new CFileException for a system error number, as the framework does: errno here,
+    // GetLastError's value on Windows.
     [[noreturn]] static void ThrowOsError(LONG osError, const char* fileName = nullptr);
     static int OsErrorToException(LONG osError);
 
@@ -117,7 +118,11 @@ class TXR_API CFile {
     bool IsOpen() const { return file_ != nullptr; }
 
   private:
+#if defined(_WIN32)
+    HANDLE file_ = nullptr;
+#else
     std::FILE* file_ = nullptr;
+#endif
     CString path_;
 };
 

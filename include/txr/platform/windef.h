@@ -1,10 +1,15 @@
 // The Windows-style types, structures, constants and drawing calls the library is written
-// against. On this platform they are implemented over an in-memory raster (src/platform).
+// against: on Windows those of <windows.h>, elsewhere our own over an in-memory raster
+// (src/platform).
 #pragma once
 
 #include <cstdint>
 
 #include "txr/export.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
 
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -158,6 +163,8 @@ TXR_API BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous);
 TXR_API BOOL LineTo(HDC hdc, int x, int y);
 TXR_API COLORREF GetPixel(HDC hdc, int x, int y);
 TXR_API COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
+
+#endif  // _WIN32
 
 namespace txr {
 

@@ -1,0 +1,7 @@
+// Fuzz target: font file B (family 1) through CTXR.
+#include "font_file_fuzzing.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    txr::fuzz::fuzzFontFile(1, data, size);
+    return 0;
+}
