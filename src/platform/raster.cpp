@@ -206,6 +206,33 @@ void expandRow(unsigned char* row, std::int64_t left, std::int64_t count, const 
     out.finish();
 }
 
+// Unmagnified rows of at most 57 dots (a glyph's): the source dots gathered in one 64-bit word,
+// shifted into place and merged into the destination bytes they cover.
+void copyNarrowRow(unsigned char* row, std::int64_t left, std::int64_t count,
+                   const unsigned char* from, std::int64_t rowBytes, std::int64_t column,
+                   unsigned flip) {
+    const int sourceShift = static_cast<int>(column & 7);
+    const std::int64_t first = column >> 3;
+    const std::int64_t sourceBytes =
+        std::min<std::int64_t>((sourceShift + count + 7) / 8, rowBytes - first);
+    std::uint64_t dots = 0;
+    for (std::int64_t i = 0; i < sourceBytes; ++i) {
+        dots |= std::uint64_t{from[first + i]} << (56 - 8 * i);
+    }
+    const std::uint64_t wanted = ~(~std::uint64_t{0} >> count);
+    dots = ((dots << sourceShift) ^ (flip != 0 ? ~std::uint64_t{0} : 0)) & wanted;
+    const int destShift = static_cast<int>(left & 7);
+    const std::uint64_t placed = dots >> destShift;
+    const std::uint64_t mask = wanted >> destShift;
+    unsigned char* out = row + (left >> 3);
+    const auto destBytes = static_cast<int>((destShift + count + 7) / 8);
+    for (int i = 0; i < destBytes; ++i) {
+        const int shift = 56 - 8 * i;
+        const auto keep = static_cast<unsigned char>(~(mask >> shift));
+        out[i] = static_cast<unsigned char>((out[i] & keep) | (placed >> shift));
+    }
+}
+
 // The blit when every source column becomes exactly `scale` destination columns: each source row
 // is expanded once straight into the first destination row that shows it (on one-bit surfaces
 // whole bytes at a time), and the rows below that repeat it are copied from that one.
@@ -262,6 +289,9 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
             RowWriter out(row, left);
             out.run(pixels[0] != 0, right - left);
             out.finish();
+        } else if (scale == 1 && right - left <= 57) {
+            copyNarrowRow(row, left, right - left, from, rowBytes, column,
+                          pixels[1] == 0 ? 0xFFu : 0u);
         } else {
             expandRow(row, left, right - left, from, rowBytes, column, phase, scale,
                       pixels[1] == 0 ? 0xFFu : 0u);
