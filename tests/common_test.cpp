@@ -63,13 +63,16 @@ TEST(OneBitRows, BoundedFlipReadsOnlyTheBytesThatExistAndGivesZerosForTheRest) {
     }
 }
 
-TEST(GlyphMemo, ReadsEachRunOncePerOpeningAndAgainWhenAskedForOtherBytes) {
-    std::vector<std::uint64_t> reads;  // positions read from the "file"
+TEST(GlyphMemo, ServesRepeatsAndNearbyBytesWithoutReadingAgainWithinOneOpening) {
+    // A 20000-byte "file" (longer than the 16 KB read-ahead window) whose byte i is i mod 251.
+    constexpr std::uint64_t kFileSize = 20000;
+    std::vector<std::uint64_t> reads;  // positions read from the file
     auto read = [&reads](std::uint64_t position, unsigned char* out, std::size_t count) {
         reads.push_back(position);
-        const std::size_t delivered = position >= 100 ? 0 : std::min<std::size_t>(count, 3);
+        const std::size_t delivered =
+            position >= kFileSize ? 0 : std::min<std::size_t>(count, kFileSize - position);
         for (std::size_t i = 0; i < delivered; ++i)
-            out[i] = static_cast<unsigned char>(position + i);
+            out[i] = static_cast<unsigned char>((position + i) % 251);
         return delivered;
     };
     std::FILE* stream = std::tmpfile();
@@ -80,34 +83,54 @@ TEST(GlyphMemo, ReadsEachRunOncePerOpeningAndAgainWhenAskedForOtherBytes) {
     EXPECT_TRUE(memo.serves(stream));
     EXPECT_FALSE(memo.serves(nullptr));
 
-    std::size_t delivered = 0;
     const struct {
-        int code;
+        int code;  // -1: the code table
         std::uint64_t position;
         std::size_t size;
-        bool reads;
+        std::size_t reads;
         std::size_t delivered;
     } steps[] = {
-        {65, 10, 8, true, 3},  {65, 10, 8, false, 3},  {66, 20, 2, true, 2},
-        {65, 10, 8, false, 3}, {65, 11, 8, true, 3},   {65, 11, 4, true, 3},
-        {67, 200, 8, true, 0}, {67, 200, 8, false, 0}, {66, 20, 2, false, 2},
+        {65, 100, 8, 1, 8},         // fills the window at 100
+        {65, 100, 8, 0, 8},         // the same bytes again
+        {66, 5000, 1279, 0, 1279},  // inside the window
+        {65, 101, 8, 0, 8},         // other bytes for a code: taken again, from the window
+        {67, 16480, 8, 1, 8},       // just past the window: refilled at 16480, to the file's end
+        {68, 19990, 20, 0, 10},     // the file ends inside the window
+        {69, 25000, 8, 1, 0},       // past the file's end
+        {-1, 0, 1024, 1, 1024},     // before the window
+        {-1, 0, 1024, 0, 1024},     // the table again
+        {70, 0, 20000, 1, 20000},   // larger than the window: read straight
+        {66, 5000, 1279, 0, 1279},  // still held
     };
     for (const auto& step : steps) {
         const std::size_t before = reads.size();
+        std::size_t delivered = 0;
         const unsigned char* bytes =
-            memo.record(step.code, step.position, step.size, delivered, read);
-        EXPECT_EQ(reads.size() - before, step.reads ? 1u : 0u) << step.code << "@" << step.position;
+            step.code < 0 ? memo.table(step.position, step.size, delivered, read)
+                          : memo.record(step.code, step.position, step.size, delivered, read);
+        SCOPED_TRACE(std::to_string(step.code) + "@" + std::to_string(step.position));
+        EXPECT_EQ(reads.size() - before, step.reads);
         ASSERT_EQ(delivered, step.delivered);
-        for (std::size_t i = 0; i < delivered; ++i) EXPECT_EQ(bytes[i], step.position + i);
+        for (std::size_t i = 0; i < delivered; ++i) ASSERT_EQ(bytes[i], (step.position + i) % 251);
     }
-    memo.table(40, 16, delivered, read);
-    memo.table(40, 16, delivered, read);
-    EXPECT_EQ(reads.back(), 40u);
-    const std::size_t readsBefore = reads.size();
+
+    unsigned char header[60];
+    std::size_t before = reads.size();
+    EXPECT_EQ(readThrough(&memo, stream, 17000, header, sizeof header, read), sizeof header);
+    EXPECT_EQ(readThrough(&memo, stream, 17100, header, sizeof header, read), sizeof header);
+    EXPECT_EQ(header[0], 17100 % 251);
+    EXPECT_EQ(reads.size() - before, 1u);  // one window for both
+    before = reads.size();
+    EXPECT_EQ(readThrough(nullptr, stream, 1100, header, sizeof header, read), sizeof header);
+    EXPECT_EQ(readThrough(&memo, nullptr, 1100, header, sizeof header, read), sizeof header);
+    EXPECT_EQ(reads.size() - before, 2u);  // no memo for this stream: straight reads
+
+    before = reads.size();
     memo.open(stream);  // a new opening reads everything again
-    memo.record(65, 11, 4, delivered, read);
-    memo.table(40, 16, delivered, read);
-    EXPECT_EQ(reads.size() - readsBefore, 2u);
+    std::size_t delivered = 0;
+    memo.record(66, 5000, 1279, delivered, read);
+    memo.table(0, 1024, delivered, read);
+    EXPECT_EQ(reads.size() - before, 2u);
     std::fclose(stream);
 }
 

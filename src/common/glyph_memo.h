@@ -2,13 +2,16 @@
 // table and, per character code, the bytes of its glyph record. Bytes asked for again within the
 // same opening come from here instead of the file, which cannot have changed in between (one call
 // of the host opens, reads and closes it); the next opening starts afresh, so nothing outlives
-// the call that read it.
+// the call that read it. Reads go through a read-ahead window, so that the nearby records of one
+// block, and the block headers of a directory of small blocks, cost one read of the file.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace txr {
@@ -22,6 +25,23 @@ class GlyphMemo {
         arena_.clear();
     }
     bool serves(std::FILE* file) const { return file != nullptr && file == file_; }
+
+    // Up to `size` bytes at `position` into `out`, through the window: returns how many the file
+    // has there, as read(position, out, size) would.
+    template <class Read>
+    std::size_t readAhead(std::uint64_t position, unsigned char* out, std::size_t size, Read read) {
+        if (!windowCovers(position, size)) {
+            if (size > kWindowBytes) return read(position, out, size);
+            window_.resize(kWindowBytes);
+            windowOpening_ = opening_;
+            windowStart_ = position;
+            windowDelivered_ = read(position, window_.data(), kWindowBytes);
+        }
+        const std::size_t offset = static_cast<std::size_t>(position - windowStart_);
+        const std::size_t count = std::min(size, windowDelivered_ - offset);
+        if (count > 0) std::memcpy(out, window_.data() + offset, count);
+        return count;
+    }
 
     // The `size` bytes at `position`, read with read(position, buffer, size) -> bytes delivered
     // the first time they are asked for; `delivered` says how many of them the file had.
@@ -60,12 +80,24 @@ class GlyphMemo {
             bytes.size = size;
             bytes.at = arena_.size();
             arena_.resize(bytes.at + size);
-            bytes.delivered = read(position, arena_.data() + bytes.at, size);
+            bytes.delivered = readAhead(position, arena_.data() + bytes.at, size, read);
             arena_.resize(bytes.at + bytes.delivered);
         }
         delivered = bytes.delivered;
         return arena_.data() + bytes.at;
     }
+
+    // A short read of the window means the file ends inside it: bytes past its end are not there.
+    bool windowCovers(std::uint64_t position, std::size_t size) const {
+        if (window_.empty() || windowOpening_ != opening_ || position < windowStart_) return false;
+        const std::uint64_t offset = position - windowStart_;
+        if (offset > windowDelivered_) return false;
+        return windowDelivered_ < kWindowBytes || size <= windowDelivered_ - offset;
+    }
+
+    // Larger than the code table and the longest record of either file, and than the blocks of
+    // most small fonts, yet a copy of it costs little next to one system call.
+    static constexpr std::size_t kWindowBytes = std::size_t{16} << 10;
 
     // 256 records of the longest kind (1279 bytes in file A) fit several times over.
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
@@ -75,6 +107,18 @@ class GlyphMemo {
     Bytes table_;
     std::array<Bytes, 256> records_{};
     std::vector<unsigned char> arena_;
+    std::uint64_t windowOpening_ = 0;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowDelivered_ = 0;
+    std::vector<unsigned char> window_;
 };
+
+// Reads through `memo` when it serves this opening of `file`, else straight with `read`.
+template <class Read>
+std::size_t readThrough(GlyphMemo* memo, std::FILE* file, std::uint64_t position,
+                        unsigned char* out, std::size_t size, Read read) {
+    if (memo != nullptr && memo->serves(file)) return memo->readAhead(position, out, size, read);
+    return read(position, out, size);
+}
 
 }  // namespace txr

@@ -167,9 +167,13 @@ void CGeneraterA::Searchaddr() {
     if (fontType >= kBlockTableSize) return;
     blockTable[0].blockStart = 0;
     std::uint64_t runningOffset = 0;
+    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
+        return readAt(fontFile, position, out, count);
+    };
     for (int i = 0; i <= fontType; ++i) {
         std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
-        readAt(fontFile, runningOffset, blockHeaderBuffer, kBlockHeaderSize);
+        txr::readThrough(glyphMemo.get(), fontFile, runningOffset, blockHeaderBuffer,
+                         kBlockHeaderSize, read);
         BlockEntry& entry = blockTable[i];
         entry.blockSize = txr::ReadBE32(blockHeaderBuffer + kBlockSizeAt);
         entry.tableOffset = txr::ReadBE32(blockHeaderBuffer + kTableOffsetAt);

@@ -144,7 +144,11 @@ void CGeneraterZ::Searchaddr() {
     std::fill(std::begin(blockTable), std::end(blockTable), BlockEntry{});
     std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
     if (!txr::directoryCovers(fontType)) return;
-    txr::readAt(fontFile, 0, blockHeaderBuffer, sizeof blockHeaderBuffer);
+    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
+        return txr::readAt(fontFile, position, out, count);
+    };
+    txr::readThrough(glyphMemo.get(), fontFile, 0, blockHeaderBuffer, sizeof blockHeaderBuffer,
+                     read);
     std::uint64_t running = 0;
     for (int i = 0; i <= fontType; ++i) {
         BlockEntry& entry = blockTable[i];
@@ -154,8 +158,8 @@ void CGeneraterZ::Searchaddr() {
         blockTable[i + 1].blockStart = txr::toDirectoryOffset(running);
         if (i < fontType) {
             std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
-            txr::readAt(fontFile, blockTable[i + 1].blockStart, blockHeaderBuffer,
-                        sizeof blockHeaderBuffer);
+            txr::readThrough(glyphMemo.get(), fontFile, blockTable[i + 1].blockStart,
+                             blockHeaderBuffer, sizeof blockHeaderBuffer, read);
         }
     }
 }
