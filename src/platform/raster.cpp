@@ -207,31 +207,48 @@ void expandRow(unsigned char* row, std::int64_t left, std::int64_t count, const 
 }
 
 // Unmagnified rows of at most 57 dots (a glyph's): the source dots gathered in one 64-bit word,
-// shifted into place and merged into the destination bytes they cover.
-void copyNarrowRow(unsigned char* row, std::int64_t left, std::int64_t count,
-                   const unsigned char* from, std::int64_t rowBytes, std::int64_t column,
-                   unsigned flip) {
-    const int sourceShift = static_cast<int>(column & 7);
-    const std::int64_t first = column >> 3;
-    const std::int64_t sourceBytes =
-        std::min<std::int64_t>((sourceShift + count + 7) / 8, rowBytes - first);
-    std::uint64_t dots = 0;
-    for (std::int64_t i = 0; i < sourceBytes; ++i) {
-        dots |= std::uint64_t{from[first + i]} << (56 - 8 * i);
+// shifted into place and merged into the destination bytes they cover. Every row of one blit
+// has the same shifts and masks, so they are worked out once.
+class NarrowRowCopier {
+  public:
+    NarrowRowCopier(std::int64_t left, std::int64_t count, std::int64_t rowBytes,
+                    std::int64_t column, unsigned flip)
+        : sourceShift_(static_cast<int>(column & 7)),
+          first_(column >> 3),
+          sourceBytes_(static_cast<int>(
+              std::min<std::int64_t>((sourceShift_ + count + 7) / 8, rowBytes - first_))),
+          wanted_(~(~std::uint64_t{0} >> count)),
+          flip_(flip != 0 ? ~std::uint64_t{0} : 0),
+          destShift_(static_cast<int>(left & 7)),
+          destFirst_(left >> 3),
+          destBytes_(static_cast<int>((destShift_ + count + 7) / 8)) {}
+
+    void copy(unsigned char* row, const unsigned char* from) const {
+        std::uint64_t dots = 0;
+        for (int i = 0; i < sourceBytes_; ++i) {
+            dots |= std::uint64_t{from[first_ + i]} << (56 - 8 * i);
+        }
+        dots = ((dots << sourceShift_) ^ flip_) & wanted_;
+        const std::uint64_t placed = dots >> destShift_;
+        const std::uint64_t mask = wanted_ >> destShift_;
+        unsigned char* out = row + destFirst_;
+        for (int i = 0; i < destBytes_; ++i) {
+            const int shift = 56 - 8 * i;
+            const auto keep = static_cast<unsigned char>(~(mask >> shift));
+            out[i] = static_cast<unsigned char>((out[i] & keep) | (placed >> shift));
+        }
     }
-    const std::uint64_t wanted = ~(~std::uint64_t{0} >> count);
-    dots = ((dots << sourceShift) ^ (flip != 0 ? ~std::uint64_t{0} : 0)) & wanted;
-    const int destShift = static_cast<int>(left & 7);
-    const std::uint64_t placed = dots >> destShift;
-    const std::uint64_t mask = wanted >> destShift;
-    unsigned char* out = row + (left >> 3);
-    const auto destBytes = static_cast<int>((destShift + count + 7) / 8);
-    for (int i = 0; i < destBytes; ++i) {
-        const int shift = 56 - 8 * i;
-        const auto keep = static_cast<unsigned char>(~(mask >> shift));
-        out[i] = static_cast<unsigned char>((out[i] & keep) | (placed >> shift));
-    }
-}
+
+  private:
+    int sourceShift_;
+    std::int64_t first_;
+    int sourceBytes_;
+    std::uint64_t wanted_;
+    std::uint64_t flip_;
+    int destShift_;
+    std::int64_t destFirst_;
+    int destBytes_;
+};
 
 // The blit when every source column becomes exactly `scale` destination columns: each source row
 // is expanded once straight into the first destination row that shows it (on one-bit surfaces
@@ -252,6 +269,9 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
     const auto rowBytes = static_cast<std::int64_t>((image.width + 7) / 8);
 
     const bool oneBit = surface.format() == PixelFormat::oneBit;
+    const unsigned flip = pixels[1] == 0 ? 0xFFu : 0u;
+    const bool narrow = oneBit && scale == 1 && right - left <= 57 && pixels[0] != pixels[1];
+    const NarrowRowCopier narrowRows(left, narrow ? right - left : 0, rowBytes, column, flip);
     std::int64_t shownStored = -1;
     const unsigned char* shownRow = nullptr;
     const std::uint32_t* shownColours = nullptr;
@@ -289,12 +309,10 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
             RowWriter out(row, left);
             out.run(pixels[0] != 0, right - left);
             out.finish();
-        } else if (scale == 1 && right - left <= 57) {
-            copyNarrowRow(row, left, right - left, from, rowBytes, column,
-                          pixels[1] == 0 ? 0xFFu : 0u);
+        } else if (narrow) {
+            narrowRows.copy(row, from);
         } else {
-            expandRow(row, left, right - left, from, rowBytes, column, phase, scale,
-                      pixels[1] == 0 ? 0xFFu : 0u);
+            expandRow(row, left, right - left, from, rowBytes, column, phase, scale, flip);
         }
         shownStored = stored;
         shownRow = row;
