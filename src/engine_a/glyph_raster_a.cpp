@@ -29,17 +29,8 @@ bool fitsInt(std::int64_t value) {
 
 void CGeneraterA::BuildBMP() {
     const int rows = glyphHeaderBuffer[kRowsAt];
-    BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
-    header = BITMAPINFOHEADER{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = rowBits;
-    header.biHeight = rows;
-    header.biPlanes = 1;
-    header.biBitCount = 1;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(rows) * static_cast<DWORD>(rowBits);
-    bitmapInfo.bmiColors[0] = RGBQUAD{0, 0, 0, 0};
-    bitmapInfo.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
+    bitmapInfo = txr::MonoBitmapInfo::ofSize(
+        rowBits, rows, static_cast<DWORD>(rows) * static_cast<DWORD>(rowBits));
 
     if (!isRowClass(rowBits)) return;
     const std::size_t glyphRowBytes = static_cast<std::size_t>(rowBits) / 8;

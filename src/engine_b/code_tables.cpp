@@ -199,90 +199,18 @@ constexpr Table<LastCode - FirstCode + 1> buildTable(Layers... layers) {
 }
 
 // Fonts 0 to 3: set 0, the set's own runs, then the resolution's changes.
-template <int LastCode, typename... Layers>
-constexpr auto fonts0To3(RunList resolution, Layers... layers) {
-    return buildTable<kFonts0To3First, LastCode>(runs(kSet0), layers..., resolution);
+template <typename Changes, int LastCode, typename... Layers>
+constexpr auto fonts0To3(Layers... layers) {
+    return buildTable<kFonts0To3First, LastCode>(runs(kSet0), layers..., Changes::kFonts0To3);
 }
 
 // Font 4: the common part, the set's own runs, then the resolution's changes.
-template <int LastCode, typename... Layers>
-constexpr auto font4(RunList resolution, Layers... layers) {
-    return buildTable<kFont4First, LastCode>(runs(kFont4Common), layers..., resolution);
+template <typename Changes, int LastCode, typename... Layers>
+constexpr auto font4(Layers... layers) {
+    return buildTable<kFont4First, LastCode>(runs(kFont4Common), layers..., Changes::kFont4);
 }
 
 constexpr RunList kAsBase{nullptr, 0};
-constexpr RunList kB203{nullptr, 0};
-constexpr RunList kB300Low = runs(kB300Fonts0To3);
-constexpr RunList kB300High = runs(kB300Font4);
-
-// Fonts 0 to 3, B.bin: 8-bit sets to code 248, 7-bit sets to 127.
-constexpr auto kB203Set0 = fonts0To3<248>(kB203, kAsBase);
-constexpr auto kB203Set1 = fonts0To3<248>(kB203, runs(kSet1));
-constexpr auto kB203Set2 = fonts0To3<248>(kB203, runs(kSet2));
-constexpr auto kB203Set3 = fonts0To3<248>(kB203, runs(kSet3));
-constexpr auto kB203Set4 = fonts0To3<248>(kB203, runs(kSet4));
-constexpr auto kB203Set5 = fonts0To3<248>(kB203, runs(kSet5));
-constexpr auto kB203Set6 = fonts0To3<127>(kB203, kAsBase);
-constexpr auto kB203Set7 = fonts0To3<127>(kB203, runs(kSet7));
-constexpr auto kB203Set8 = fonts0To3<127>(kB203, runs(kSet8), runs(kSet8Above122));
-constexpr auto kB203Set9 = fonts0To3<127>(kB203, runs(kSet9), runs(kSet9Above122));
-constexpr auto kB203Set10 = fonts0To3<127>(kB203, runs(kSet10), runs(kSet10Above122));
-constexpr auto kB203Set11 = fonts0To3<127>(kB203, runs(kSet11), runs(kSet11Above122));
-constexpr auto kB203Set12 = fonts0To3<127>(kB203, runs(kSet12), runs(kSet12Above122));
-constexpr auto kB203Set13 = fonts0To3<127>(kB203, runs(kSet13), runs(kSet13Above122));
-
-// Fonts 0 to 3, set 14: one array for both resolutions, the B.bin one.
-constexpr auto kBothSet14 = fonts0To3<127>(kB203, runs(kSet14), runs(kSet14Above122));
-
-// Fonts 0 to 3, B300.bin.
-constexpr auto kB300Set0 = fonts0To3<248>(kB300Low, kAsBase);
-constexpr auto kB300Set1 = fonts0To3<248>(kB300Low, runs(kSet1));
-constexpr auto kB300Set2 = fonts0To3<248>(kB300Low, runs(kSet2));
-constexpr auto kB300Set3 = fonts0To3<248>(kB300Low, runs(kSet3));
-constexpr auto kB300Set4 = fonts0To3<248>(kB300Low, runs(kSet4));
-constexpr auto kB300Set5 = fonts0To3<248>(kB300Low, runs(kSet5));
-constexpr auto kB300Set6 = fonts0To3<127>(kB300Low, kAsBase);
-constexpr auto kB300Set7 = fonts0To3<127>(kB300Low, runs(kSet7));
-constexpr auto kB300Set8 = fonts0To3<127>(kB300Low, runs(kSet8), runs(kSet8Above122));
-constexpr auto kB300Set9 = fonts0To3<127>(kB300Low, runs(kSet9), runs(kSet9Above122));
-constexpr auto kB300Set10 = fonts0To3<127>(kB300Low, runs(kSet10), runs(kSet10Above122));
-constexpr auto kB300Set11 = fonts0To3<127>(kB300Low, runs(kSet11), runs(kSet11Above122));
-constexpr auto kB300Set12 = fonts0To3<127>(kB300Low, runs(kSet12), runs(kSet12Above122));
-constexpr auto kB300Set13 = fonts0To3<127>(kB300Low, runs(kSet13), runs(kSet13Above122));
-
-// Font 4, B.bin: each table runs to its set's lastCode, set 9's to 90.
-constexpr auto kB203Font4Set0 = font4<225>(kB203, runs(kFont4Set0));
-constexpr auto kB203Font4Set1 = font4<235>(kB203, runs(kFont4Set1));
-constexpr auto kB203Font4Set2 = font4<233>(kB203, runs(kFont4Set2));
-constexpr auto kB203Font4Set3 = font4<225>(kB203, runs(kFont4Set3));
-constexpr auto kB203Font4Set4 = font4<225>(kB203, runs(kFont4Set4));
-constexpr auto kB203Font4Set5 = font4<225>(kB203, runs(kFont4Set5));
-constexpr auto kB203Font4Set6 = font4<92>(kB203, runs(kFont4SevenBit));
-constexpr auto kB203Font4Set7 = font4<92>(kB203, runs(kFont4SevenBit), runs(kFont4Set7));
-constexpr auto kB203Font4Set8 = font4<93>(kB203, runs(kFont4SevenBit), runs(kFont4Set8));
-constexpr auto kB203Font4Set9 = font4<90>(kB203, runs(kFont4SevenBit), runs(kFont4Set9));
-constexpr auto kB203Font4Set10And11 =
-    font4<94>(kB203, runs(kFont4SevenBit), runs(kFont4Set10And11));
-constexpr auto kB203Font4Set12 = font4<91>(kB203, runs(kFont4SevenBit), runs(kFont4Set12));
-constexpr auto kB203Font4Set13And14 =
-    font4<94>(kB203, runs(kFont4SevenBit), runs(kFont4Set13And14));
-
-// Font 4, B300.bin.
-constexpr auto kB300Font4Set0 = font4<225>(kB300High, runs(kFont4Set0));
-constexpr auto kB300Font4Set1 = font4<235>(kB300High, runs(kFont4Set1));
-constexpr auto kB300Font4Set2 = font4<233>(kB300High, runs(kFont4Set2));
-constexpr auto kB300Font4Set3 = font4<225>(kB300High, runs(kFont4Set3));
-constexpr auto kB300Font4Set4 = font4<225>(kB300High, runs(kFont4Set4));
-constexpr auto kB300Font4Set5 = font4<225>(kB300High, runs(kFont4Set5));
-constexpr auto kB300Font4Set6 = font4<92>(kB300High, runs(kFont4SevenBit));
-constexpr auto kB300Font4Set7 = font4<92>(kB300High, runs(kFont4SevenBit), runs(kFont4Set7));
-constexpr auto kB300Font4Set8 = font4<93>(kB300High, runs(kFont4SevenBit), runs(kFont4Set8));
-constexpr auto kB300Font4Set9 = font4<90>(kB300High, runs(kFont4SevenBit), runs(kFont4Set9));
-constexpr auto kB300Font4Set10And11 =
-    font4<94>(kB300High, runs(kFont4SevenBit), runs(kFont4Set10And11));
-constexpr auto kB300Font4Set12 = font4<91>(kB300High, runs(kFont4SevenBit), runs(kFont4Set12));
-constexpr auto kB300Font4Set13And14 =
-    font4<94>(kB300High, runs(kFont4SevenBit), runs(kFont4Set13And14));
 
 template <std::size_t N>
 constexpr CodeTableView at20(const Table<N>& table) {
@@ -292,6 +220,76 @@ template <std::size_t N>
 constexpr CodeTableView at35(const Table<N>& table) {
     return {table.data(), N, kFont4First};
 }
+
+// What each resolution changes in the tables, for fonts 0 to 3 and for font 4.
+struct B203Changes {
+    static constexpr RunList kFonts0To3{nullptr, 0};
+    static constexpr RunList kFont4{nullptr, 0};
+};
+struct B300Changes {
+    static constexpr RunList kFonts0To3 = runs(kB300Fonts0To3);
+    static constexpr RunList kFont4 = runs(kB300Font4);
+};
+
+// Fonts 0 to 3, set 14: one array for both resolutions, the B.bin one.
+constexpr auto kBothSet14 = fonts0To3<B203Changes, 127>(runs(kSet14), runs(kSet14Above122));
+
+// The tables of one resolution: every set over that resolution's changes.
+template <typename Changes>
+struct ResolutionTables {
+    // Fonts 0 to 3: 8-bit sets to code 248, 7-bit sets to 127.
+    static constexpr auto kSet0Table = fonts0To3<Changes, 248>(kAsBase);
+    static constexpr auto kSet1Table = fonts0To3<Changes, 248>(runs(kSet1));
+    static constexpr auto kSet2Table = fonts0To3<Changes, 248>(runs(kSet2));
+    static constexpr auto kSet3Table = fonts0To3<Changes, 248>(runs(kSet3));
+    static constexpr auto kSet4Table = fonts0To3<Changes, 248>(runs(kSet4));
+    static constexpr auto kSet5Table = fonts0To3<Changes, 248>(runs(kSet5));
+    static constexpr auto kSet6Table = fonts0To3<Changes, 127>(kAsBase);
+    static constexpr auto kSet7Table = fonts0To3<Changes, 127>(runs(kSet7));
+    static constexpr auto kSet8Table = fonts0To3<Changes, 127>(runs(kSet8), runs(kSet8Above122));
+    static constexpr auto kSet9Table = fonts0To3<Changes, 127>(runs(kSet9), runs(kSet9Above122));
+    static constexpr auto kSet10Table = fonts0To3<Changes, 127>(runs(kSet10), runs(kSet10Above122));
+    static constexpr auto kSet11Table = fonts0To3<Changes, 127>(runs(kSet11), runs(kSet11Above122));
+    static constexpr auto kSet12Table = fonts0To3<Changes, 127>(runs(kSet12), runs(kSet12Above122));
+    static constexpr auto kSet13Table = fonts0To3<Changes, 127>(runs(kSet13), runs(kSet13Above122));
+
+    // Font 4: each table runs to its set's lastCode, set 9's to 90.
+    static constexpr auto kFont4Set0Table = font4<Changes, 225>(runs(kFont4Set0));
+    static constexpr auto kFont4Set1Table = font4<Changes, 235>(runs(kFont4Set1));
+    static constexpr auto kFont4Set2Table = font4<Changes, 233>(runs(kFont4Set2));
+    static constexpr auto kFont4Set3Table = font4<Changes, 225>(runs(kFont4Set3));
+    static constexpr auto kFont4Set4Table = font4<Changes, 225>(runs(kFont4Set4));
+    static constexpr auto kFont4Set5Table = font4<Changes, 225>(runs(kFont4Set5));
+    static constexpr auto kFont4Set6Table = font4<Changes, 92>(runs(kFont4SevenBit));
+    static constexpr auto kFont4Set7Table =
+        font4<Changes, 92>(runs(kFont4SevenBit), runs(kFont4Set7));
+    static constexpr auto kFont4Set8Table =
+        font4<Changes, 93>(runs(kFont4SevenBit), runs(kFont4Set8));
+    static constexpr auto kFont4Set9Table =
+        font4<Changes, 90>(runs(kFont4SevenBit), runs(kFont4Set9));
+    static constexpr auto kFont4Set10And11Table =
+        font4<Changes, 94>(runs(kFont4SevenBit), runs(kFont4Set10And11));
+    static constexpr auto kFont4Set12Table =
+        font4<Changes, 91>(runs(kFont4SevenBit), runs(kFont4Set12));
+    static constexpr auto kFont4Set13And14Table =
+        font4<Changes, 94>(runs(kFont4SevenBit), runs(kFont4Set13And14));
+
+    // The table of each charSet, indexed [font 4][charSet].
+    static constexpr CodeTableView kViews[2][kCharSetCount] = {
+        {at20(kSet0Table), at20(kSet1Table), at20(kSet2Table), at20(kSet3Table), at20(kSet4Table),
+         at20(kSet5Table), at20(kSet6Table), at20(kSet7Table), at20(kSet8Table), at20(kSet9Table),
+         at20(kSet10Table), at20(kSet11Table), at20(kSet12Table), at20(kSet13Table),
+         at20(kBothSet14)},
+        {at35(kFont4Set0Table), at35(kFont4Set1Table), at35(kFont4Set2Table), at35(kFont4Set3Table),
+         at35(kFont4Set4Table), at35(kFont4Set5Table), at35(kFont4Set6Table), at35(kFont4Set7Table),
+         at35(kFont4Set8Table), at35(kFont4Set9Table), at35(kFont4Set10And11Table),
+         at35(kFont4Set10And11Table), at35(kFont4Set12Table), at35(kFont4Set13And14Table),
+         at35(kFont4Set13And14Table)},
+    };
+};
+
+using B203Tables = ResolutionTables<B203Changes>;
+using B300Tables = ResolutionTables<B300Changes>;
 
 // The accepted codes of each set, for fonts 0 to 3 and for font 4: one row per charSet.
 struct SetRanges {
@@ -315,26 +313,6 @@ constexpr SetRanges kRanges[kCharSetCount] = {
     {20, 122, 35, 94},   //
 };
 
-// The table of each charSet, indexed [resolution is 300][font 4][charSet].
-constexpr CodeTableView kTables[2][2][kCharSetCount] = {
-    {{at20(kB203Set0), at20(kB203Set1), at20(kB203Set2), at20(kB203Set3), at20(kB203Set4),
-      at20(kB203Set5), at20(kB203Set6), at20(kB203Set7), at20(kB203Set8), at20(kB203Set9),
-      at20(kB203Set10), at20(kB203Set11), at20(kB203Set12), at20(kB203Set13), at20(kBothSet14)},
-     {at35(kB203Font4Set0), at35(kB203Font4Set1), at35(kB203Font4Set2), at35(kB203Font4Set3),
-      at35(kB203Font4Set4), at35(kB203Font4Set5), at35(kB203Font4Set6), at35(kB203Font4Set7),
-      at35(kB203Font4Set8), at35(kB203Font4Set9), at35(kB203Font4Set10And11),
-      at35(kB203Font4Set10And11), at35(kB203Font4Set12), at35(kB203Font4Set13And14),
-      at35(kB203Font4Set13And14)}},
-    {{at20(kB300Set0), at20(kB300Set1), at20(kB300Set2), at20(kB300Set3), at20(kB300Set4),
-      at20(kB300Set5), at20(kB300Set6), at20(kB300Set7), at20(kB300Set8), at20(kB300Set9),
-      at20(kB300Set10), at20(kB300Set11), at20(kB300Set12), at20(kB300Set13), at20(kBothSet14)},
-     {at35(kB300Font4Set0), at35(kB300Font4Set1), at35(kB300Font4Set2), at35(kB300Font4Set3),
-      at35(kB300Font4Set4), at35(kB300Font4Set5), at35(kB300Font4Set6), at35(kB300Font4Set7),
-      at35(kB300Font4Set8), at35(kB300Font4Set9), at35(kB300Font4Set10And11),
-      at35(kB300Font4Set10And11), at35(kB300Font4Set12), at35(kB300Font4Set13And14),
-      at35(kB300Font4Set13And14)}},
-};
-
 }  // namespace
 
 std::optional<CodeTableSelection> selectCodeTable(int resolution, int fontType, int charSet) {
@@ -345,7 +323,8 @@ std::optional<CodeTableSelection> selectCodeTable(int resolution, int fontType, 
     const bool font4 = fontType == 4;
     const SetRanges& ranges = kRanges[charSet];
     CodeTableSelection selection;
-    selection.table = kTables[resolution == 300][font4][charSet];
+    const auto& views = resolution == 300 ? B300Tables::kViews : B203Tables::kViews;
+    selection.table = views[font4][charSet];
     selection.firstCode = font4 ? ranges.firstFont4 : ranges.first0To3;
     selection.lastCode = font4 ? ranges.lastFont4 : ranges.last0To3;
     return selection;

@@ -36,17 +36,8 @@ bool rowClassOf(int rowBits, int resolution, RowClass& out) {
 }  // namespace
 
 void CGeneraterB::BuildBMP() {
-    BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
-    header = {};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = cellWidth;
-    header.biHeight = cellHeight;
-    header.biPlanes = 1;
-    header.biBitCount = 1;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(cellWidth) * cellHeight;
-    bitmapInfo.bmiColors[0] = {0, 0, 0, 0};
-    bitmapInfo.bmiColors[1] = {255, 255, 255, 0};
+    bitmapInfo = txr::MonoBitmapInfo::ofSize(cellWidth, cellHeight,
+                                             static_cast<DWORD>(cellWidth) * cellHeight);
 
     RowClass rowClass{};
     if (!rowClassOf(rowBits, resolution, rowClass)) return;

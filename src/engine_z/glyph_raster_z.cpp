@@ -22,17 +22,8 @@ bool fitsInt(std::int64_t value) {
 }  // namespace txr
 
 void CGeneraterZ::BuildBMP() {
-    BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
-    header = BITMAPINFOHEADER{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = rowBits;
-    header.biHeight = charH;
-    header.biPlanes = 1;
-    header.biBitCount = 1;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(charH) * static_cast<DWORD>(std::max(rowBits, 0));
-    bitmapInfo.bmiColors[0] = RGBQUAD{0, 0, 0, 0};
-    bitmapInfo.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
+    bitmapInfo = txr::MonoBitmapInfo::ofSize(
+        rowBits, charH, static_cast<DWORD>(charH) * static_cast<DWORD>(std::max(rowBits, 0)));
 
     dibBits.clear();
     flippedRows.clear();

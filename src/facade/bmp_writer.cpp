@@ -28,15 +28,8 @@ bool bitmapSize(CBitmap* bitmap, int& width, int& height) {
 
 // GetDIBits of the whole bitmap into `rows`, which holds its stride x height bytes.
 void fetchDots(CBitmap* bitmap, CDC* dc, int width, int height, std::uint8_t* rows) {
-    MonoBitmapInfo header{};
-    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    header.bmiHeader.biWidth = width;
-    header.bmiHeader.biHeight = height;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 1;
-    header.bmiHeader.biCompression = BI_RGB;
-    header.bmiHeader.biSizeImage =
-        static_cast<DWORD>(dibStride(width) * static_cast<std::size_t>(height));
+    MonoBitmapInfo header = MonoBitmapInfo::ofSize(
+        width, height, static_cast<DWORD>(dibStride(width) * static_cast<std::size_t>(height)));
     GetDIBits(dc->m_hDC, static_cast<HBITMAP>(bitmap->m_hObject), 0, static_cast<UINT>(height),
               rows, header.get(), DIB_RGB_COLORS);
 }

@@ -1,28 +1,21 @@
-// txr::Canvas: an RGB surface with a device context over it, standing in for a host's window.
-// A size that is negative or too large for the raster (see raster.h) gives an empty 0 x 0
-// canvas: every pixel reads as CLR_INVALID and drawing on it does nothing.
+// txr::Canvas on every system: an RGB surface with a device context over it, standing in for a
+// host's window. The surface is made by canvas_surface.cpp or win32/canvas_surface.cpp; a size it
+// cannot give leaves an empty 0 x 0 canvas, whose every pixel reads as CLR_INVALID.
 #include "txr/platform/canvas.h"
 
-#include "platform/gdi_objects.h"
+#include "platform/canvas_surface.h"
 
 namespace txr {
+namespace {
 
-struct Canvas::Impl {
-    int width = 0;
-    int height = 0;
-    CDC dc;
-};
-
-Canvas::Canvas(int width, int height, COLORREF paper) : impl_(std::make_unique<Impl>()) {
-    HDC dc = createDeviceDC(width, height, paper);
-    if (dc != nullptr) {
-        impl_->width = width;
-        impl_->height = height;
-    } else {
-        dc = createDeviceDC(0, 0, paper);
-    }
-    impl_->dc.Attach(dc);
+bool inside(const Canvas& canvas, int x, int y) {
+    return x >= 0 && y >= 0 && x < canvas.width() && y < canvas.height();
 }
+
+}  // namespace
+
+Canvas::Canvas(int width, int height, COLORREF paper)
+    : impl_(std::make_unique<Impl>(width, height, paper)) {}
 
 Canvas::~Canvas() = default;
 
@@ -39,15 +32,17 @@ int Canvas::height() const {
 }
 
 COLORREF Canvas::pixel(int x, int y) const {
+    if (!inside(*this, x, y)) return CLR_INVALID;
     return impl_->dc.GetPixel(x, y);
 }
 
 void Canvas::setPixel(int x, int y, COLORREF color) {
+    if (!inside(*this, x, y)) return;
     SetPixel(impl_->dc.m_hDC, x, y, color);
 }
 
 void Canvas::fill(COLORREF color) {
-    fillDeviceSurface(impl_->dc.m_hDC, color);
+    impl_->fill(color);
 }
 
 }  // namespace txr

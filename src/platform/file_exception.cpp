@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/file_status.h"
+#include "platform/file_calls.h"
 #include "txr/platform/afx.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <type_traits>
 
 #include "fontkit/file_io.h"
 #include "fontkit/font_file_a.h"
@@ -203,6 +204,20 @@ void checkCode(const std::string& where, const BdfGlyph& glyph) {
     }
 }
 
+// A glyph of file A or Z as the BDF draws it, with the stored width TXR_GLYPH_WIDTHS gives it.
+template <typename Glyph>
+Glyph glyphFromBdf(const BdfHead& head, const BdfGlyph& glyph) {
+    Glyph out;
+    out.code = glyph.code;
+    out.picture = glyph.picture();
+    out.leftOffset = glyph.leftOffset;
+    out.ascent = glyph.ascent;
+    out.advance = glyph.advance;
+    const auto stored = head.storedWidths.find(glyph.code);
+    out.width = stored != head.storedWidths.end() ? stored->second : glyph.width;
+    return out;
+}
+
 FontBlockA blockAFromBdf(FontFileKind kind, const BdfFont& font, int defaultBlock,
                          int* blockNumber) {
     const BdfHead head = readHead(kind, font, defaultBlock);
@@ -222,17 +237,7 @@ FontBlockA blockAFromBdf(FontFileKind kind, const BdfFont& font, int defaultBloc
     block.baseLine = static_cast<int>(
         font.intProperty("TXR_BASELINE", 0, 65535)
             .value_or(storedBaselineA(head.block, head.baselineFromTop, head.cellHeight)));
-    for (const auto& glyph : font.glyphs) {
-        GlyphA out;
-        out.code = glyph.code;
-        out.picture = glyph.picture();
-        out.leftOffset = glyph.leftOffset;
-        out.ascent = glyph.ascent;
-        out.advance = glyph.advance;
-        const auto stored = head.storedWidths.find(glyph.code);
-        out.width = stored != head.storedWidths.end() ? stored->second : glyph.width;
-        block.glyphs.push_back(out);
-    }
+    for (const auto& glyph : font.glyphs) block.glyphs.push_back(glyphFromBdf<GlyphA>(head, glyph));
     if (blockNumber) *blockNumber = head.block;
     return block;
 }
@@ -247,15 +252,7 @@ FontBlockZ blockZFromBdf(const BdfFont& font, int defaultBlock, int* blockNumber
         static_cast<int>(font.intProperty("TXR_BASELINE", 0, 65535).value_or(head.baselineFromTop));
     for (const auto& glyph : font.glyphs) {
         checkCode(where, glyph);
-        GlyphZ out;
-        out.code = glyph.code;
-        out.picture = glyph.picture();
-        out.leftOffset = glyph.leftOffset;
-        out.ascent = glyph.ascent;
-        out.advance = glyph.advance;
-        const auto stored = head.storedWidths.find(glyph.code);
-        out.width = stored != head.storedWidths.end() ? stored->second : glyph.width;
-        block.glyphs.push_back(out);
+        block.glyphs.push_back(glyphFromBdf<GlyphZ>(head, glyph));
     }
     if (blockNumber) *blockNumber = head.block;
     return block;
@@ -352,12 +349,18 @@ std::string codeName(int code) {
     return text;
 }
 
-std::vector<FontBlockA> readA(const std::vector<std::uint8_t>& bytes, FontFileKind kind) {
+// What `call` returns; an error it throws comes out with the font file's name in front.
+template <typename Call>
+auto namingFile(FontFileKind kind, Call call) {
     try {
-        return readFontFileA(bytes);
+        return call();
     } catch (const std::exception& error) {
         throw FontKitError(fontFileName(kind) + ": " + error.what());
     }
+}
+
+std::vector<FontBlockA> readA(const std::vector<std::uint8_t>& bytes, FontFileKind kind) {
+    return namingFile(kind, [&] { return readFontFileA(bytes); });
 }
 
 std::vector<FontBlockZ> readZ(const std::vector<std::uint8_t>& bytes) {
@@ -368,19 +371,11 @@ std::vector<FontBlockZ> readZ(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::vector<std::uint8_t> writeA(FontFileKind kind, const std::vector<FontBlockA>& blocks) {
-    try {
-        return writeFontFileA(blocks);
-    } catch (const std::exception& error) {
-        throw FontKitError(fontFileName(kind) + ": " + error.what());
-    }
+    return namingFile(kind, [&] { return writeFontFileA(blocks); });
 }
 
 std::vector<std::uint8_t> writeZ(const std::vector<FontBlockZ>& blocks) {
-    try {
-        return writeFontFileZ(blocks);
-    } catch (const std::exception& error) {
-        throw FontKitError(std::string("Z.bin: ") + error.what());
-    }
+    return namingFile(FontFileKind::Z, [&] { return writeFontFileZ(blocks); });
 }
 
 std::vector<std::uint8_t> writeB(FontFileKind kind, const std::vector<FontFileBGlyph>& glyphs) {
@@ -403,6 +398,18 @@ std::vector<Block> inOrder(FontFileKind kind, std::map<int, Block>& numbered) {
     return blocks;
 }
 
+// A file A or Z block's glyphs added to its BDF, and TXR_GLYPH_WIDTHS for those whose stored
+// width differs from their picture's.
+template <typename Glyph>
+void addBdfGlyphs(BdfFont& bdf, const std::vector<Glyph>& glyphs) {
+    std::string exceptions;
+    for (const Glyph& glyph : glyphs) {
+        bdf.glyphs.push_back(bdfGlyph(codeName(glyph.code), glyph.code, glyph.picture, glyph.width,
+                                      glyph.leftOffset, glyph.ascent, glyph.advance, exceptions));
+    }
+    if (!exceptions.empty()) bdf.setProperty("TXR_GLYPH_WIDTHS", exceptions);
+}
+
 void noteMissing(BuildReport& report, const std::string& where, const PlacedBlock& placed,
                  const char* what) {
     if (placed.missing.empty()) return;
@@ -410,6 +417,75 @@ void noteMissing(BuildReport& report, const std::string& where, const PlacedBloc
                        std::to_string(placed.missing.size()) + " " + what + ":";
     for (const auto& entry : placed.missing) note += " " + entry;
     report.notes.push_back(note);
+}
+
+// A block of file A (FontBlockA) or of file Z (FontBlockZ) from a BDF or from placed glyphs.
+template <typename Block>
+Block blockFromBdf(FontFileKind kind, const BdfFont& font, int defaultBlock, int* blockNumber) {
+    if constexpr (std::is_same_v<Block, FontBlockA>) {
+        return blockAFromBdf(kind, font, defaultBlock, blockNumber);
+    } else {
+        return blockZFromBdf(font, defaultBlock, blockNumber);
+    }
+}
+template <typename Block>
+Block blockFromPlaced(const std::string& where, const BlockSpec& blockSpec,
+                      const PlacedBlock& placed) {
+    if constexpr (std::is_same_v<Block, FontBlockA>) {
+        return blockAFromPlaced(where, blockSpec.number, blockSpec, placed);
+    } else {
+        return blockZFromPlaced(where, placed);
+    }
+}
+
+// The blocks of file A or Z a manifest asks for, each read from its BDF or placed from the
+// sources, in order of their numbers.
+template <typename Block>
+std::vector<Block> blocksOfManifest(const Manifest& manifest, const FileSpec& file,
+                                    FontCache& cache, BuildReport& report) {
+    std::map<int, Block> blocks;
+    for (const BlockSpec& blockSpec : file.blocks) {
+        if (blockSpec.bdfPath) {
+            const BdfFont font = readBdfFile(manifest.resolveFontPath(*blockSpec.bdfPath));
+            blocks[blockSpec.number] =
+                blockFromBdf<Block>(file.kind, font, blockSpec.number, nullptr);
+            continue;
+        }
+        const std::string where = blockName(file.kind, blockSpec.number);
+        const PlacedBlock placed =
+            placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
+        noteMissing(report, where, placed, "codes");
+        blocks[blockSpec.number] = blockFromPlaced<Block>(where, blockSpec, placed);
+    }
+    return inOrder(file.kind, blocks);
+}
+
+// The blocks of file A or Z from one BDF each (the i-th block i unless it says otherwise), in
+// order of their numbers.
+template <typename Block>
+std::vector<Block> blocksFromBdfs(FontFileKind kind, const std::vector<BdfFont>& fonts) {
+    std::map<int, Block> blocks;
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        int number = 0;
+        Block block = blockFromBdf<Block>(kind, fonts[i], static_cast<int>(i), &number);
+        if (!blocks.emplace(number, std::move(block)).second) {
+            throw FontKitError(fontFileName(kind) + ": block " + std::to_string(number) +
+                               " given twice");
+        }
+    }
+    return inOrder(kind, blocks);
+}
+
+// What fontFileInfo tells of every block of file A or Z.
+template <typename Block>
+BlockInfo blockInfo(int number, const Block& block) {
+    BlockInfo info;
+    info.number = number;
+    info.cellWidth = block.cellWidth;
+    info.cellHeight = block.cellHeight;
+    info.baseline = block.baseLine;
+    info.glyphCount = static_cast<int>(block.glyphs.size());
+    return info;
 }
 
 }  // namespace
@@ -421,16 +497,14 @@ int fileResolution(FontFileKind kind) {
 std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec& file,
                                         FontCache& cache, BuildReport& report) {
     const FontFileKind kind = file.kind;
-    auto bdfOf = [&](const BlockSpec& blockSpec) {
-        return readBdfFile(manifest.resolveFontPath(*blockSpec.bdfPath));
-    };
     if (isFamilyOne(kind)) {
         const std::vector<char32_t> allCharacters = familyOneCharacters();
         std::vector<FontFileBGlyph> glyphs;
         for (const BlockSpec& blockSpec : file.blocks) {
             const std::string where = blockName(kind, blockSpec.number);
             if (blockSpec.bdfPath) {
-                for (auto& glyph : glyphsBFromBdf(kind, bdfOf(blockSpec), blockSpec.number)) {
+                const BdfFont font = readBdfFile(manifest.resolveFontPath(*blockSpec.bdfPath));
+                for (auto& glyph : glyphsBFromBdf(kind, font, blockSpec.number)) {
                     glyph.fontType = blockSpec.number;
                     glyphs.push_back(std::move(glyph));
                 }
@@ -462,35 +536,9 @@ std::vector<std::uint8_t> buildFontFile(const Manifest& manifest, const FileSpec
         return writeB(kind, glyphs);
     }
     if (kind == FontFileKind::Z) {
-        std::map<int, FontBlockZ> blocks;
-        for (const BlockSpec& blockSpec : file.blocks) {
-            const std::string where = blockName(kind, blockSpec.number);
-            if (blockSpec.bdfPath) {
-                blocks[blockSpec.number] =
-                    blockZFromBdf(bdfOf(blockSpec), blockSpec.number, nullptr);
-                continue;
-            }
-            const PlacedBlock placed =
-                placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
-            noteMissing(report, where, placed, "codes");
-            blocks[blockSpec.number] = blockZFromPlaced(where, placed);
-        }
-        return writeZ(inOrder(kind, blocks));
+        return writeZ(blocksOfManifest<FontBlockZ>(manifest, file, cache, report));
     }
-    std::map<int, FontBlockA> blocks;
-    for (const BlockSpec& blockSpec : file.blocks) {
-        const std::string where = blockName(kind, blockSpec.number);
-        if (blockSpec.bdfPath) {
-            blocks[blockSpec.number] =
-                blockAFromBdf(kind, bdfOf(blockSpec), blockSpec.number, nullptr);
-            continue;
-        }
-        const PlacedBlock placed =
-            placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
-        noteMissing(report, where, placed, "codes");
-        blocks[blockSpec.number] = blockAFromPlaced(where, blockSpec.number, blockSpec, placed);
-    }
-    return writeA(kind, inOrder(kind, blocks));
+    return writeA(kind, blocksOfManifest<FontBlockA>(manifest, file, cache, report));
 }
 
 std::vector<std::string> buildManifest(const Manifest& manifest, const std::string& outputFolder,
@@ -565,13 +613,7 @@ std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint
             BdfFont bdf = bdfHead(kind, static_cast<int>(i), block.cellWidth, block.cellHeight,
                                   block.baseLine, true);
             bdf.setProperty("TXR_BASELINE", block.baseLine);
-            std::string exceptions;
-            for (const GlyphZ& glyph : block.glyphs) {
-                bdf.glyphs.push_back(bdfGlyph(codeName(glyph.code), glyph.code, glyph.picture,
-                                              glyph.width, glyph.leftOffset, glyph.ascent,
-                                              glyph.advance, exceptions));
-            }
-            if (!exceptions.empty()) bdf.setProperty("TXR_GLYPH_WIDTHS", exceptions);
+            addBdfGlyphs(bdf, block.glyphs);
             fonts.push_back(std::move(bdf));
         }
         return fonts;
@@ -586,13 +628,7 @@ std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint
         bdf.setProperty("TXR_FIRST_CODE", block.firstCode);
         bdf.setProperty("TXR_LAST_CODE", block.lastCode);
         bdf.setProperty("TXR_BASELINE", block.baseLine);
-        std::string exceptions;
-        for (const GlyphA& glyph : block.glyphs) {
-            bdf.glyphs.push_back(bdfGlyph(codeName(glyph.code), glyph.code, glyph.picture,
-                                          glyph.width, glyph.leftOffset, glyph.ascent,
-                                          glyph.advance, exceptions));
-        }
-        if (!exceptions.empty()) bdf.setProperty("TXR_GLYPH_WIDTHS", exceptions);
+        addBdfGlyphs(bdf, block.glyphs);
         fonts.push_back(std::move(bdf));
     }
     return fonts;
@@ -608,27 +644,8 @@ std::vector<std::uint8_t> buildFromBdf(FontFileKind kind, const std::vector<BdfF
         }
         return writeB(kind, glyphs);
     }
-    if (kind == FontFileKind::Z) {
-        std::map<int, FontBlockZ> blocks;
-        for (std::size_t i = 0; i < fonts.size(); ++i) {
-            int number = 0;
-            FontBlockZ block = blockZFromBdf(fonts[i], static_cast<int>(i), &number);
-            if (!blocks.emplace(number, std::move(block)).second) {
-                throw FontKitError("Z.bin: block " + std::to_string(number) + " given twice");
-            }
-        }
-        return writeZ(inOrder(kind, blocks));
-    }
-    std::map<int, FontBlockA> blocks;
-    for (std::size_t i = 0; i < fonts.size(); ++i) {
-        int number = 0;
-        FontBlockA block = blockAFromBdf(kind, fonts[i], static_cast<int>(i), &number);
-        if (!blocks.emplace(number, std::move(block)).second) {
-            throw FontKitError(fontFileName(kind) + ": block " + std::to_string(number) +
-                               " given twice");
-        }
-    }
-    return writeA(kind, inOrder(kind, blocks));
+    if (kind == FontFileKind::Z) return writeZ(blocksFromBdfs<FontBlockZ>(kind, fonts));
+    return writeA(kind, blocksFromBdfs<FontBlockA>(kind, fonts));
 }
 
 std::vector<BlockInfo> fontFileInfo(FontFileKind kind, const std::vector<std::uint8_t>& bytes) {
@@ -651,13 +668,8 @@ std::vector<BlockInfo> fontFileInfo(FontFileKind kind, const std::vector<std::ui
     if (kind == FontFileKind::Z) {
         const std::vector<FontBlockZ> blocks = readZ(bytes);
         for (std::size_t i = 0; i < blocks.size(); ++i) {
-            BlockInfo block;
-            block.number = static_cast<int>(i);
-            block.cellWidth = blocks[i].cellWidth;
-            block.cellHeight = blocks[i].cellHeight;
-            block.baseline = blocks[i].baseLine;
+            BlockInfo block = blockInfo(static_cast<int>(i), blocks[i]);
             block.lastCode = 255;
-            block.glyphCount = static_cast<int>(blocks[i].glyphs.size());
             block.proportional = true;
             info.push_back(block);
         }
@@ -665,14 +677,9 @@ std::vector<BlockInfo> fontFileInfo(FontFileKind kind, const std::vector<std::ui
     }
     const std::vector<FontBlockA> blocks = readA(bytes, kind);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        BlockInfo block;
-        block.number = static_cast<int>(i);
-        block.cellWidth = blocks[i].cellWidth;
-        block.cellHeight = blocks[i].cellHeight;
-        block.baseline = blocks[i].baseLine;
+        BlockInfo block = blockInfo(static_cast<int>(i), blocks[i]);
         block.firstCode = blocks[i].firstCode;
         block.lastCode = blocks[i].lastCode;
-        block.glyphCount = static_cast<int>(blocks[i].glyphs.size());
         block.proportional = isProportionalBlockA(block.number);
         info.push_back(block);
     }

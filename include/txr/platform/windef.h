@@ -173,6 +173,21 @@ struct MonoBitmapInfo {
     BITMAPINFOHEADER bmiHeader;
     RGBQUAD bmiColors[2];
 
+    // A bottom-up one-bit bitmap of width x height dots, 0 black and 1 white, every field not
+    // named here 0. biSizeImage is the caller's: the engines count dots there, GetDIBits bytes.
+    static MonoBitmapInfo ofSize(LONG width, LONG height, DWORD sizeImage) {
+        MonoBitmapInfo info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 1;
+        info.bmiHeader.biCompression = BI_RGB;
+        info.bmiHeader.biSizeImage = sizeImage;
+        info.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
+        return info;
+    }
+
     BITMAPINFO* get() { return reinterpret_cast<BITMAPINFO*>(this); }
     const BITMAPINFO* get() const { return reinterpret_cast<const BITMAPINFO*>(this); }
 };
