@@ -23,10 +23,12 @@ int main(int argc, char** argv) {
         "txr: text as the label printer prints it with its bitmap fonts.\n"
         "Exit codes: 0 done, 1 a file could not be read or written or nothing was drawn, "
         "2 the font selection was refused, 3 diff found differences or missing found bytes "
-        "without glyphs, 64 bad arguments.",
+        "without glyphs, 64 bad arguments or what this build lacks (PNG, standard fonts).",
         "txr"};
     app.require_subcommand(1);
     app.failure_message(CLI::FailureMessage::help);
+    // Options are --name everywhere; on Windows a word starting with / is a path, not an option.
+    app.allow_windows_style_options(false);
     addRenderCommands(app);
     addDrawingCommands(app);
     addDiffCommand(app);
