@@ -1,5 +1,5 @@
 // The txr tool run as a program: outputs against a fresh CTXR's, exit codes, refusals and usage
-// errors in words, files never left half-written, and the other subcommands' outputs.
+// errors in words, files never left half-written, batches, and the other subcommands' outputs.
 // Runs on every build; PNG output, which needs libpng, is in tool_png_test.cpp.
 #include <gtest/gtest.h>
 
@@ -187,6 +187,74 @@ TEST_F(Tool, RenderAndSizeGiveWhatAFreshCtxrGives) {
             EXPECT_EQ(measured.out, size);
         }
     }
+}
+
+// One batch renders and measures every font of the bundled set, which it writes out once.
+TEST_F(Tool, BatchRendersEveryFontOfTheBundledSet) {
+    if (!fs::exists(kBundled + "A.bin")) GTEST_SKIP() << "fonts/ holds no bundled set";
+    std::string jobs = "# every font of the bundled set, then its size\n";
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> renders;
+    std::string sizes;
+    for (const auto& [family, dpi, fonts] :
+         {std::tuple{0, 203, 25}, {0, 300, 16}, {1, 203, 5}, {1, 300, 5}, {2, 203, 9}}) {
+        for (int font = 0; font < fonts; ++font) {
+            if (family == 0 && font == 16) continue;  // not a font at 203 dpi
+            const Selection s{family, font, dpi, 1, 1, font % 4, font % 2, 0};
+            const std::string name = "f" + std::to_string(family) + "_" + std::to_string(dpi) +
+                                     "_" + std::to_string(font) + ".bmp";
+            std::remove(name.c_str());
+            std::string selection;
+            for (const auto& arg : s.args()) selection += " " + arg;
+            jobs += "render -o " + name + selection + " \"Hello 123\"\r\n";
+            jobs += "size" + selection + " \"Hello 123\"\n";
+            auto [file, size] = host(kBundled, s, "Hello 123");
+            renders.emplace_back(name, std::move(file));
+            sizes += size;
+        }
+    }
+    writeText("jobs.txt", jobs);
+    const auto run = txr({"batch", "jobs.txt"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, sizes);
+    for (const auto& [name, file] : renders) EXPECT_EQ(test::readFileBytes(name), file) << name;
+}
+
+TEST_F(Tool, BatchRunsEveryLineAndNamesTheFailures) {
+    writeText("jobs.txt",
+              "  # a comment, then a blank line\n"
+              "\n"
+              "size --fonts fonts --family 2 \"A B\"\r\n"      // 3: ok
+              "render --fonts fonts -o kept.bmp --hex \"\"\n"  // 4: nothing drawn
+              "size --fonts fonts --family 7 A\n"              // 5: refused
+              "size --fonts fonts --bold A\n"                  // 6: usage
+              "size --fonts fonts \"A\n"                       // 7: quote left open
+              "batch jobs.txt\n"                               // 8: no batch in a batch
+              "size\t--fonts fonts --family 2 --scale-h 2 A\"\"B\"i A\"\n"  // 9: ok, one word
+              "render --fonts fonts -o out.bmp --family 2 AB\n");           // 10: ok
+    std::remove("kept.bmp");
+    const auto run = txr({"batch", "jobs.txt"});
+    EXPECT_EQ(run.code, 1) << "the first failure's code";
+    const auto [abFile, abSize] = host("fonts/", {2, 0, 203, 1, 1, 0, 0, 0}, "A B");
+    const auto [wordFile, wordSize] = host("fonts/", {2, 0, 203, 2, 1, 0, 0, 0}, "ABi A");
+    EXPECT_EQ(run.out, abSize + wordSize);
+    for (const std::string words :
+         {"jobs.txt:4: kept.bmp: nothing drawn", "jobs.txt:5: font selection refused (code 1)",
+          "jobs.txt:6: ", "--bold", "jobs.txt:7: a double quote is not closed",
+          "jobs.txt:8: ", "jobs.txt: 5 of 8 commands failed"}) {
+        EXPECT_NE(run.err.find(words), std::string::npos) << words << " in\n" << run.err;
+    }
+    EXPECT_EQ(run.err.find("jobs.txt:3:"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("jobs.txt:9:"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists("kept.bmp"));
+    EXPECT_EQ(test::readFileBytes("out.bmp"),
+              host("fonts/", {2, 0, 203, 1, 1, 0, 0, 0}, "AB").first);
+
+    EXPECT_EQ(txr({"batch", "no-such-jobs.txt"}).code, 1);
+    writeText("jobs.txt", "# nothing to do\n");
+    const auto empty = txr({"batch", "jobs.txt"});
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.out + empty.err, "");
 }
 
 TEST_F(Tool, ExitCodesAndWords) {
@@ -475,7 +543,7 @@ TEST_F(Tool, FontCommandsDescribeDumpAndRebuildFiles) {
     ASSERT_TRUE(fontkit::writeFileBytes("junk.bin", {0, 0, 0, 9, 1, 2}));
     EXPECT_EQ(txr({"font", "info", "--kind", "Z", "junk.bin"}).code, 1);
     for (const char* command :
-         {"render", "size", "missing", "draw", "preview", "diff", "specimen", "font"}) {
+         {"render", "size", "missing", "draw", "preview", "diff", "specimen", "font", "batch"}) {
         const auto help = txr({command, "--help"});
         EXPECT_EQ(help.code, 0) << command;
         EXPECT_NE(help.out.find("Usage"), std::string::npos) << command;
