@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Compares the drawings two builds wrote (tools/render_set): one-bit BMP files byte for byte
-apart from the row padding bits the format leaves undefined, every other file byte for byte.
+"""Compares the drawings two builds wrote (the txr batch of scripts/windows-check.sh): one-bit
+BMP files byte for byte apart from the row padding bits the format leaves undefined, other BMP
+files byte for byte, text files line for line (Windows ends its lines with CR LF).
 Usage: compare_renders.py EXPECTED_DIR ACTUAL_DIR; exits 1 when a file differs or is missing."""
 import os
 import struct
@@ -31,10 +32,23 @@ def first_difference(expected, actual):
     return None
 
 
+def one_bit(data):
+    return len(data) >= 30 and data[:2] == b"BM" and struct.unpack_from("<H", data, 28)[0] == 1
+
+
+def problem_with(name, expected, actual):
+    if name.endswith(".txt"):
+        same = expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n")
+        return None if same else "texts differ"
+    if one_bit(expected):
+        return first_difference(expected, actual)
+    return None if expected == actual else "bytes differ"
+
+
 def main():
     expected_dir, actual_dir = sys.argv[1], sys.argv[2]
     names = sorted(set(os.listdir(expected_dir)) | set(os.listdir(actual_dir)))
-    names = [n for n in names if n.endswith((".bmp", ".ppm"))]
+    names = [n for n in names if n.endswith((".bmp", ".txt"))]
     failures = 0
     for name in names:
         paths = [os.path.join(expected_dir, name), os.path.join(actual_dir, name)]
@@ -43,10 +57,7 @@ def main():
             failures += 1
             continue
         expected, actual = (open(p, "rb").read() for p in paths)
-        if name.endswith(".bmp"):
-            problem = first_difference(expected, actual)
-        else:
-            problem = None if expected == actual else "pixels differ"
+        problem = problem_with(name, expected, actual)
         if problem:
             print(f"{name}: {problem}")
             failures += 1

@@ -123,7 +123,7 @@ TEST(HostileFiles, FontFilesCutAtEveryOffsetDrawWhatTheyHoldAndNoMore) {
 // Found by fuzzing (the inputs replayed below): a glyph 5 dots wide with no rows built an empty
 // bitmap and handed a null buffer to memset. It draws nothing and takes its advance.
 TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
-    mkdir("zero_rows", 0755);
+    std::filesystem::create_directories("zero_rows");
     fontkit::FontBlockA blockA;
     blockA.firstCode = 'A';
     blockA.lastCode = 'B';
@@ -157,7 +157,7 @@ TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
 // The fuzzers' inputs themselves: the font file, then 16 bytes selecting font number (modulo
 // 26 or 10), scales, rotation, resolution, reverse video and a text (fuzz/fuzz_support.h).
 TEST(HostileFiles, FuzzerInputsWithGlyphsOfNoRowsReplayCleanly) {
-    mkdir("replay", 0755);
+    std::filesystem::create_directories("replay");
     const struct {
         const char* crasher;
         int family;

@@ -1,26 +1,25 @@
 // The txr tool run as a program: outputs against a fresh CTXR's, exit codes, refusals and usage
-// errors in words, files never left half-written, and the other subcommands' outputs.
+// errors in words, files never left half-written, batches, and the other subcommands' outputs.
+// Runs on every build; PNG output, which needs libpng, is in tool_png_test.cpp.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "fontkit/byte_writer.h"
 #include "fontkit/font_file_b.h"
+#include "fontkit/optional_libraries.h"
 #include "support/bmp_file.h"
+#include "support/child_process.h"
 #include "support/test_fonts.h"
 #include "txr/TXR.h"
-
-extern char** environ;
+#include "txr/platform/canvas.h"
 
 namespace txr {
 namespace {
@@ -29,48 +28,10 @@ namespace fs = std::filesystem;
 
 const std::string kBundled = TXR_SOURCE_DIR "/fonts/";
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool with TMPDIR pointing at ./tmp, its output and errors caught in files.
-ToolRun txr(const std::vector<std::string>& args) {
-    fs::create_directories("tmp");
-    std::vector<std::string> env{"TMPDIR=" + fs::absolute("tmp").string()};
-    for (char** e = environ; *e != nullptr; ++e) {
-        if (std::string(*e).rfind("TMPDIR=", 0) != 0) env.push_back(*e);
-    }
-    std::vector<std::string> argv{TXR_TOOL_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> list;
-        for (auto& s : strings) list.push_back(s.data());
-        list.push_back(nullptr);
-        return list;
-    };
-    std::vector<char*> argvList = pointers(argv), envList = pointers(env);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "run.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "run.err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    ToolRun run;
-    if (posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvList.data(), envList.data()) ==
-        0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    auto text = [](const char* path) {
-        const auto bytes = test::readFileBytes(path);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    run.out = text("run.out");
-    run.err = text("run.err");
-    EXPECT_TRUE(fs::is_empty("tmp")) << "the bundled set was left in TMPDIR";
+// Runs the tool; its temporary directories go to ./tmp, which must be empty again afterwards.
+test::ProgramRun txr(const std::vector<std::string>& args) {
+    const test::ProgramRun run = test::runProgram(TXR_TOOL_PATH, args);
+    EXPECT_TRUE(fs::is_empty("tmp")) << "the tool left files in its temporary folder";
     return run;
 }
 
@@ -87,15 +48,20 @@ struct Selection {
     }
 };
 
+// A CTXR after SetPath, SetFont, SetInvert and the character set, as the tool makes it.
+void selectFont(CTXR& ctxr, const std::string& fonts, const Selection& s) {
+    ctxr.SetPath(CString(fonts));
+    ctxr.SetFont(s.family, s.font, s.scaleH, s.scaleV, s.rotate, s.dpi);
+    ctxr.SetInvert(s.invert);
+    ctxr.engineB->charSet = s.charset;
+}
+
 // A fresh CTXR's GetBmpFile bytes and GetStringSize for the same selection and text.
 std::pair<std::vector<std::uint8_t>, std::string> host(const std::string& fonts, const Selection& s,
                                                        const std::string& text) {
     const CString bytes(text.data(), static_cast<int>(text.size()));
     CTXR ctxr;
-    ctxr.SetPath(CString(fonts));
-    ctxr.SetFont(s.family, s.font, s.scaleH, s.scaleV, s.rotate, s.dpi);
-    ctxr.SetInvert(s.invert);
-    ctxr.engineB->charSet = s.charset;
+    selectFont(ctxr, fonts, s);
     CTXR measurer(ctxr);
     std::remove("host.bmp");
     ctxr.GetBmpFile("host.bmp", bytes);
@@ -109,14 +75,88 @@ std::vector<std::string> with(std::vector<std::string> list, const std::vector<s
     return list;
 }
 
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A 24-bit BMP as the tool writes its colour pictures, read field by field: every header field
+// checked, pixels as 0xRRGGBB, top row first.
+struct ColourBmp {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> rgb;
+    std::uint32_t at(int x, int y) const { return rgb[static_cast<std::size_t>(y * width + x)]; }
+};
+
+ColourBmp readColourBmp(const std::string& path) {
+    const auto bytes = test::readFileBytes(path);
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(bytes.at(at) | bytes.at(at + 1) << 8 |
+                                          bytes.at(at + 2) << 16 | bytes.at(at + 3) << 24);
+    };
+    auto u16 = [&](std::size_t at) { return bytes.at(at) | bytes.at(at + 1) << 8; };
+    ColourBmp picture;
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return picture;
+    const int width = static_cast<int>(u32(18));
+    const int height = static_cast<int>(u32(22));
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    const std::size_t imageSize = stride * static_cast<std::size_t>(height);
+    EXPECT_EQ(u32(2), bytes.size()) << path << ": file size";
+    EXPECT_EQ(u32(10), 54u) << path << ": offset of the rows";
+    EXPECT_EQ(u32(14), 40u) << path << ": info header size";
+    EXPECT_EQ(u16(26), 1) << path << ": planes";
+    EXPECT_EQ(u16(28), 24) << path << ": bits per dot";
+    EXPECT_EQ(u32(30), 0u) << path << ": compression";
+    EXPECT_EQ(u32(34), imageSize) << path << ": image size";
+    if (width < 1 || height < 1 || bytes.size() != 54 + imageSize) return picture;
+    picture.width = width;
+    picture.height = height;
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = 54 + static_cast<std::size_t>(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = row + static_cast<std::size_t>(x) * 3;
+            picture.rgb.push_back(
+                static_cast<std::uint32_t>(bytes[at + 2] << 16 | bytes[at + 1] << 8 | bytes[at]));
+        }
+        for (std::size_t pad = static_cast<std::size_t>(width) * 3; pad < stride; ++pad) {
+            EXPECT_EQ(bytes[row + pad], 0) << path << ": row padding of row " << y;
+        }
+    }
+    return picture;
+}
+
+std::uint32_t rgbOf(COLORREF colour) {
+    return static_cast<std::uint32_t>(GetRValue(colour) << 16 | GetGValue(colour) << 8 |
+                                      GetBValue(colour));
+}
+
+// Where the picture differs from the canvas, in words; empty when every pixel agrees.
+std::string differenceFrom(const ColourBmp& picture, Canvas& canvas) {
+    if (picture.width != canvas.width() || picture.height != canvas.height()) {
+        return "size " + std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+               ", canvas " + std::to_string(canvas.width()) + "x" + std::to_string(canvas.height());
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (picture.at(x, y) != rgbOf(canvas.pixel(x, y))) {
+                return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+            }
+        }
+    }
+    return "";
+}
+
 class Tool : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         fs::create_directories("fonts");
         ASSERT_TRUE(test::writeTestFontSet("fonts"));
+        fs::create_directories("tmp");
+        const std::string tmp = fs::absolute("tmp").string();
+        for (const char* name : {"TMPDIR", "TMP", "TEMP"}) test::setEnvironmentVariable(name, tmp);
     }
     void SetUp() override {
-        for (const char* name : {"out.bmp", "out.png", "d.png"}) std::remove(name);
+        for (const char* name : {"out.bmp", "d.bmp", "jobs.txt"}) std::remove(name);
     }
 };
 
@@ -137,11 +177,11 @@ TEST_F(Tool, RenderAndSizeGiveWhatAFreshCtxrGives) {
             const auto fonts =
                 bundled ? std::vector<std::string>{} : std::vector<std::string>{"--fonts", "fonts"};
             const auto [file, size] = host(bundled ? kBundled : "fonts/", s, text);
-            const ToolRun render = txr(
+            const auto render = txr(
                 with(with({"render", "-o", "out.bmp", "--hex", "416942B0237A"}, s.args()), fonts));
             ASSERT_EQ(render.code, 0) << render.err;
             EXPECT_EQ(test::readFileBytes("out.bmp"), file);
-            const ToolRun measured =
+            const auto measured =
                 txr(with(with({"size", "--hex", "416942B0237A"}, s.args()), fonts));
             EXPECT_EQ(measured.code, 0);
             EXPECT_EQ(measured.out, size);
@@ -149,37 +189,72 @@ TEST_F(Tool, RenderAndSizeGiveWhatAFreshCtxrGives) {
     }
 }
 
-TEST_F(Tool, RendersEveryFontOfTheBundledSet) {
+// One batch renders and measures every font of the bundled set, which it writes out once.
+TEST_F(Tool, BatchRendersEveryFontOfTheBundledSet) {
     if (!fs::exists(kBundled + "A.bin")) GTEST_SKIP() << "fonts/ holds no bundled set";
+    std::string jobs = "# every font of the bundled set, then its size\n";
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> renders;
+    std::string sizes;
     for (const auto& [family, dpi, fonts] :
          {std::tuple{0, 203, 25}, {0, 300, 16}, {1, 203, 5}, {1, 300, 5}, {2, 203, 9}}) {
         for (int font = 0; font < fonts; ++font) {
             if (family == 0 && font == 16) continue;  // not a font at 203 dpi
-            const Selection s{family, font, dpi, 1, 1, 0, 0, 0};
-            const ToolRun run = txr(with({"render", "-o", "out.bmp", "Hello 123"}, s.args()));
-            ASSERT_EQ(run.code, 0) << run.err;
-            EXPECT_EQ(test::readFileBytes("out.bmp"), host(kBundled, s, "Hello 123").first)
-                << "family " << family << " font " << font << " at " << dpi;
+            const Selection s{family, font, dpi, 1, 1, font % 4, font % 2, 0};
+            const std::string name = "f" + std::to_string(family) + "_" + std::to_string(dpi) +
+                                     "_" + std::to_string(font) + ".bmp";
+            std::remove(name.c_str());
+            std::string selection;
+            for (const auto& arg : s.args()) selection += " " + arg;
+            jobs += "render -o " + name + selection + " \"Hello 123\"\r\n";
+            jobs += "size" + selection + " \"Hello 123\"\n";
+            auto [file, size] = host(kBundled, s, "Hello 123");
+            renders.emplace_back(name, std::move(file));
+            sizes += size;
         }
     }
+    writeText("jobs.txt", jobs);
+    const auto run = txr({"batch", "jobs.txt"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, sizes);
+    for (const auto& [name, file] : renders) EXPECT_EQ(test::readFileBytes(name), file) << name;
 }
 
-TEST_F(Tool, PngShowsTheBmpsPicture) {
-    const Selection s{2, 4, 203, 2, 1, 1, 1, 0};
-    ASSERT_EQ(txr(with({"render", "--fonts", "fonts/", "-o", "out.png", "BiA"}, s.args())).code, 0);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, "out.png"));
-    image.format = PNG_FORMAT_GRAY;
-    std::vector<std::uint8_t> grey(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, grey.data(), 0, nullptr));
-    std::string ascii;
-    for (png_uint_32 y = 0; y < image.height; ++y) {
-        for (png_uint_32 x = 0; x < image.width; ++x)
-            ascii += grey[y * image.width + x] ? '.' : '#';
-        ascii += '\n';
+TEST_F(Tool, BatchRunsEveryLineAndNamesTheFailures) {
+    writeText("jobs.txt",
+              "  # a comment, then a blank line\n"
+              "\n"
+              "size --fonts fonts --family 2 \"A B\"\r\n"      // 3: ok
+              "render --fonts fonts -o kept.bmp --hex \"\"\n"  // 4: nothing drawn
+              "size --fonts fonts --family 7 A\n"              // 5: refused
+              "size --fonts fonts --bold A\n"                  // 6: usage
+              "size --fonts fonts \"A\n"                       // 7: quote left open
+              "batch jobs.txt\n"                               // 8: no batch in a batch
+              "size\t--fonts fonts --family 2 --scale-h 2 A\"\"B\"i A\"\n"  // 9: ok, one word
+              "render --fonts fonts -o out.bmp --family 2 AB\n");           // 10: ok
+    std::remove("kept.bmp");
+    const auto run = txr({"batch", "jobs.txt"});
+    EXPECT_EQ(run.code, 1) << "the first failure's code";
+    const auto [abFile, abSize] = host("fonts/", {2, 0, 203, 1, 1, 0, 0, 0}, "A B");
+    const auto [wordFile, wordSize] = host("fonts/", {2, 0, 203, 2, 1, 0, 0, 0}, "ABi A");
+    EXPECT_EQ(run.out, abSize + wordSize);
+    for (const std::string words :
+         {"jobs.txt:4: kept.bmp: nothing drawn", "jobs.txt:5: font selection refused (code 1)",
+          "jobs.txt:6: ", "--bold", "jobs.txt:7: a double quote is not closed",
+          "jobs.txt:8: ", "jobs.txt: 5 of 8 commands failed"}) {
+        EXPECT_NE(run.err.find(words), std::string::npos) << words << " in\n" << run.err;
     }
-    EXPECT_EQ(ascii, test::parseOneBitBmp(host("fonts/", s, "BiA").first).ascii);
+    EXPECT_EQ(run.err.find("jobs.txt:3:"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("jobs.txt:9:"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists("kept.bmp"));
+    EXPECT_EQ(test::readFileBytes("out.bmp"),
+              host("fonts/", {2, 0, 203, 1, 1, 0, 0, 0}, "AB").first);
+
+    EXPECT_EQ(txr({"batch", "no-such-jobs.txt"}).code, 1);
+    writeText("jobs.txt", "# nothing to do\n");
+    const auto empty = txr({"batch", "jobs.txt"});
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.out + empty.err, "");
 }
 
 TEST_F(Tool, ExitCodesAndWords) {
@@ -209,9 +284,8 @@ TEST_F(Tool, ExitCodesAndWords) {
         {{"render", "--hex", "41", "A"}, 64, "Usage"},
         {{"render"}, 64, "TEXT or --hex"},
         {{"render", "--bold", "A"}, 64, "--bold"},
-        {{"render", "-o", "out.gif", "A"}, 64, "must end in .bmp or .png"},
+        {{"render", "-o", "out.gif", "A"}, 64, "must end in .bmp"},
         {{"render", "-o", "no/such/out.bmp", "A"}, 1, "no/such/out.bmp"},
-        {{"render", "-o", "no/such/out.png", "A"}, 1, "no/such/out.png"},
         {{"render", "-o", "folder.bmp", "A"}, 1, "folder.bmp: cannot write"},
         {{"render", "-o", "kept.bmp", "--hex", ""}, 1, "nothing drawn"},
         {{"frobnicate"}, 64, "subcommand"},
@@ -221,7 +295,7 @@ TEST_F(Tool, ExitCodesAndWords) {
         if (args[0] == "render" && std::find(args.begin(), args.end(), "-o") == args.end()) {
             args = with(args, {"-o", "out.bmp"});
         }
-        const ToolRun run = txr(args);
+        const auto run = txr(args);
         SCOPED_TRACE(c.args.back() + ": " + run.err);
         EXPECT_EQ(run.code, c.code);
         EXPECT_NE(run.err.find(c.words), std::string::npos);
@@ -232,6 +306,26 @@ TEST_F(Tool, ExitCodesAndWords) {
         std::remove("out.bmp");
     }
     EXPECT_EQ(test::readFileBytes("kept.bmp"), kept) << "a failed render replaced the file";
+}
+
+// A build without libpng keeps every command and refuses PNG output in words, writing nothing.
+TEST_F(Tool, WithoutLibpngPngOutputIsRefusedInWords) {
+    if (fontkit::writesPng()) GTEST_SKIP() << "this build writes PNG (see tool_png_test)";
+    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "a.bmp", "A"}).code, 0);
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"render", "--fonts", "fonts", "-o", "x.png", "A"},
+                                               {"draw", "--fonts", "fonts", "-o", "x.png", "A"},
+                                               {"preview", "--fonts", "fonts", "-o", "x.png", "A"},
+                                               {"diff", "a.bmp", "a.bmp", "-o", "x.png"},
+                                               {"specimen", "fonts/Z.bin", "-o", "x.png"}}) {
+        const auto run = txr(args);
+        EXPECT_EQ(run.code, 64) << args[0];
+        EXPECT_NE(run.err.find("x.png: this build writes no PNG files"), std::string::npos)
+            << run.err;
+        EXPECT_FALSE(fs::exists("x.png")) << args[0];
+        EXPECT_NE(txr({args[0], "--help"}).out.find("this build writes no PNG"), std::string::npos)
+            << args[0];
+    }
 }
 
 TEST_F(Tool, MissingListsTheBytesWithoutAGlyph) {
@@ -250,40 +344,59 @@ TEST_F(Tool, MissingListsTheBytesWithoutAGlyph) {
             std::snprintf(line, sizeof line, "%zu 0x%02X\n", i, static_cast<unsigned>(code));
             if (!has) expected += line;
         }
-        const ToolRun run =
+        const auto run =
             txr(with({"missing", "--fonts", "fonts", "--hex", "4178420123B0"}, s.args()));
         EXPECT_EQ(run.out, expected) << "family " << s.family;
         EXPECT_EQ(run.code, expected.empty() ? 0 : 3);
     }
     EXPECT_EQ(txr({"missing", "--fonts", "fonts", "ABi"}).code, 0);
-    const ToolRun noFonts = txr({"missing", "--fonts", "nowhere", "--family", "2", "AB"});
+    const auto noFonts = txr({"missing", "--fonts", "nowhere", "--family", "2", "AB"});
     EXPECT_EQ(noFonts.out, "0 0x41\n1 0x42\n");
     EXPECT_NE(noFonts.err.find("nowhere/Z.bin not found"), std::string::npos);
 }
 
-TEST_F(Tool, DiffCountsExtraAndMissingInk) {
+TEST_F(Tool, DiffCountsAndMarksExtraAndMissingInk) {
     ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "ab.bmp", "AB"}).code, 0);
     ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "ba.bmp", "BA"}).code, 0);
-    const std::string ab = test::readOneBitBmp("ab.bmp").ascii,
-                      ba = test::readOneBitBmp("ba.bmp").ascii;
+    const test::BmpPicture ab = test::readOneBitBmp("ab.bmp");
+    const std::string ba = test::readOneBitBmp("ba.bmp").ascii;
     int extra = 0, missing = 0;
-    for (std::size_t i = 0; i < ab.size(); ++i) {
-        extra += ba[i] == '#' && ab[i] == '.';
-        missing += ab[i] == '#' && ba[i] == '.';
+    std::string marks;  // what the difference picture shows: '#' shared, '+' extra, '-' missing
+    for (std::size_t i = 0; i < ab.ascii.size(); ++i) {
+        const bool inFirst = ab.ascii[i] == '#', inSecond = ba[i] == '#';
+        extra += inSecond && !inFirst;
+        missing += inFirst && !inSecond;
+        marks += ab.ascii[i] == '\n'   ? '\n'
+                 : inFirst && inSecond ? '#'
+                 : inSecond            ? '+'
+                 : inFirst             ? '-'
+                                       : '.';
     }
-    const ToolRun differ = txr({"diff", "ab.bmp", "ba.bmp", "-o", "d.png"});
+    const auto differ = txr({"diff", "ab.bmp", "ba.bmp", "-o", "d.bmp"});
     EXPECT_EQ(differ.code, 3);
     EXPECT_EQ(differ.out,
               "extra " + std::to_string(extra) + "\nmissing " + std::to_string(missing) + "\n");
-    EXPECT_TRUE(fs::exists("d.png"));
+    const ColourBmp picture = readColourBmp("d.bmp");
+    std::string shown;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t rgb = picture.at(x, y);
+            shown += rgb == 0x000000   ? '#'
+                     : rgb == 0xE02020 ? '+'
+                     : rgb == 0x2060E0 ? '-'
+                     : rgb == 0xFFFFFF ? '.'
+                                       : '?';
+        }
+        shown += '\n';
+    }
+    EXPECT_EQ(shown, marks);
 
     // The same picture stored top-down (negative height) matches dot for dot.
-    const test::BmpPicture original = test::readOneBitBmp("ab.bmp");
-    std::vector<std::uint8_t> flipped = original.bytes;
-    const std::int32_t height = original.height;
-    const std::size_t stride = (original.width + 31) / 32 * 4;
+    std::vector<std::uint8_t> flipped = ab.bytes;
+    const std::int32_t height = ab.height;
+    const std::size_t stride = (ab.width + 31) / 32 * 4;
     for (std::int32_t y = 0; y < height; ++y) {
-        std::copy_n(original.bytes.begin() + 62 + (height - 1 - y) * stride, stride,
+        std::copy_n(ab.bytes.begin() + 62 + (height - 1 - y) * stride, stride,
                     flipped.begin() + 62 + y * stride);
     }
     const std::int32_t negative = -height;
@@ -326,41 +439,78 @@ TEST_F(Tool, DiffCountsExtraAndMissingInk) {
     };
     for (const auto& [bytes, words] : hostile) {
         ASSERT_TRUE(fontkit::writeFileBytes("hostile.bmp", bytes));
-        const ToolRun run = txr({"diff", "ab.bmp", "hostile.bmp"});
+        const auto run = txr({"diff", "ab.bmp", "hostile.bmp"});
         EXPECT_EQ(run.code, 1) << words;
         EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
     }
 }
 
-TEST_F(Tool, DrawPreviewAndFontCommandsWriteTheirFiles) {
-    auto pngSize = [](const std::string& path) {
-        const auto bytes = test::readFileBytes(path);
-        auto be32 = [&](std::size_t at) {
-            return bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-        };
-        return bytes.size() < 24 ? std::string()
-                                 : std::to_string(be32(16)) + "x" + std::to_string(be32(20));
-    };
-    EXPECT_EQ(txr({"draw", "--fonts", "fonts", "--canvas", "50x20", "--paper", "#102030", "--at",
-                   "3,-2", "-o", "out.png", "AB"})
+// draw's picture is FontOut's drawing on a canvas, preview's the engine's dot preview: both
+// compared pixel for pixel with what the library paints on a canvas of the test's own.
+TEST_F(Tool, DrawAndPreviewShowWhatTheLibraryPaints) {
+    const Selection s{0, 2, 203, 2, 1, 1, 1, 0};
+    ASSERT_EQ(txr(with({"draw", "--fonts", "fonts", "--canvas", "50x20", "--paper", "#102030",
+                        "--at", "3,-2", "-o", "out.bmp", "AB"},
+                       s.args()))
                   .code,
               0);
-    EXPECT_EQ(pngSize("out.png"), "50x20");
-    EXPECT_EQ(txr({"draw", "--fonts", "fonts", "--at", "1,2", "-o", "out.png", "AB"}).code, 0);
-    EXPECT_EQ(pngSize("out.png"), "13x10");
-    EXPECT_EQ(txr({"preview", "--fonts", "fonts", "--family", "2", "--canvas", "80x90", "-o",
-                   "d.png", "B"})
-                  .code,
-              0);
-    EXPECT_EQ(pngSize("d.png"), "80x90");
-    for (const auto& bad :
-         std::vector<std::vector<std::string>>{{"draw", "--canvas", "0x5", "-o", "x.png", "A"},
-                                               {"draw", "--paper", "pink", "-o", "x.png", "A"},
-                                               {"draw", "-o", "x.bmp", "A"},
-                                               {"preview", "-o", "x.png", "AB"}}) {
-        EXPECT_EQ(txr(bad).code, 64) << bad[1];
+    {
+        CTXR ctxr;
+        selectFont(ctxr, "fonts/", s);
+        Canvas canvas(50, 20, RGB(0x10, 0x20, 0x30));
+        ctxr.FontOut(canvas.dc(), 3, -2, "AB");
+        EXPECT_EQ(differenceFrom(readColourBmp("out.bmp"), canvas), "");
+    }
+    ASSERT_EQ(txr({"draw", "--fonts", "fonts", "--at", "1,2", "-o", "out.bmp", "AB"}).code, 0);
+    {
+        CTXR ctxr;
+        selectFont(ctxr, "fonts/", {0, 0, 203, 1, 1, 0, 0, 0});
+        const CSize size = CTXR(ctxr).GetStringSize("AB");
+        Canvas canvas(1 + size.cx, 2 + size.cy);
+        ctxr.FontOut(canvas.dc(), 1, 2, "AB");
+        EXPECT_EQ(differenceFrom(readColourBmp("out.bmp"), canvas), "");
     }
 
+    ASSERT_EQ(txr({"preview", "--fonts", "fonts", "--family", "2", "--canvas", "80x90", "-o",
+                   "d.bmp", "B"})
+                  .code,
+              0);
+    CTXR ctxr;
+    selectFont(ctxr, "fonts/", {2, 0, 203, 1, 1, 0, 0, 0});
+    ctxr.engineZ->SetCharCode('B');
+    ctxr.engineZ->TXRZ();
+    ASSERT_EQ(ctxr.engineZ->rowBytes, 1) << "B of the test set is at most 8 dots wide";
+    Canvas preview(80, 90);
+    ctxr.engineZ->Draw8Bit(preview.dc());
+    EXPECT_EQ(differenceFrom(readColourBmp("d.bmp"), preview), "");
+
+    // Without --canvas the picture is cropped to the dots, every one of them kept.
+    ASSERT_EQ(txr({"preview", "--fonts", "fonts", "--family", "2", "-o", "d.bmp", "B"}).code, 0);
+    const ColourBmp cropped = readColourBmp("d.bmp");
+    Canvas whole(1024, 1024);
+    ctxr.engineZ->Draw8Bit(whole.dc());
+    std::vector<std::uint32_t> wholePixels;
+    for (int y = 0; y < whole.height(); ++y) {
+        for (int x = 0; x < whole.width(); ++x) wholePixels.push_back(rgbOf(whole.pixel(x, y)));
+    }
+    auto inked = [](const std::vector<std::uint32_t>& pixels) {
+        return std::count_if(pixels.begin(), pixels.end(), [](auto p) { return p != 0xFFFFFF; });
+    };
+    EXPECT_LT(cropped.width, 1024);
+    EXPECT_GT(inked(wholePixels), 0);
+    EXPECT_EQ(inked(cropped.rgb), inked(wholePixels));
+
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"draw", "--canvas", "0x5", "-o", "x.bmp", "A"},
+                                               {"draw", "--paper", "pink", "-o", "x.bmp", "A"},
+                                               {"draw", "-o", "x.gif", "A"},
+                                               {"preview", "-o", "x.bmp", "AB"}}) {
+        EXPECT_EQ(txr(bad).code, 64) << bad[1];
+        EXPECT_FALSE(fs::exists("x.bmp"));
+    }
+}
+
+TEST_F(Tool, FontCommandsDescribeDumpAndRebuildFiles) {
     EXPECT_NE(txr({"font", "info", "fonts/A.bin"}).out.find("25 blocks"), std::string::npos);
     for (const std::string name : {"A", "A300", "B", "B300", "Z"}) {
         fs::remove_all("dump");
@@ -373,16 +523,48 @@ TEST_F(Tool, DrawPreviewAndFontCommandsWriteTheirFiles) {
         EXPECT_EQ(test::readFileBytes("rebuilt.bin"), test::readFileBytes("fonts/" + name + ".bin"))
             << name;
     }
-    EXPECT_EQ(txr({"specimen", "fonts/Z.bin", "--block", "2", "-o", "d.png"}).code, 0);
-    EXPECT_FALSE(pngSize("d.png").empty());
+
+    // A manifest of `bdf` blocks builds on every build, FreeType or not.
+    std::string manifest = "file Z.bin\n";
+    for (const auto& entry : fs::directory_iterator("dump")) {
+        const std::string file = entry.path().filename().string();
+        manifest +=
+            "block " + std::to_string(std::stoi(file.substr(2, 2))) + "\nbdf dump/" + file + "\n";
+    }
+    writeText("manifest.txt", manifest);
+    fs::remove_all("built");
+    fs::create_directories("built");
+    const auto built = txr({"font", "build", "--manifest", "manifest.txt", "-o", "built"});
+    ASSERT_EQ(built.code, 0) << built.err;
+    EXPECT_EQ(test::readFileBytes("built/Z.bin"), test::readFileBytes("fonts/Z.bin"));
+
+    EXPECT_EQ(txr({"specimen", "fonts/Z.bin", "--block", "2", "-o", "d.bmp"}).code, 0);
+    EXPECT_GT(readColourBmp("d.bmp").width, 0);
     ASSERT_TRUE(fontkit::writeFileBytes("junk.bin", {0, 0, 0, 9, 1, 2}));
     EXPECT_EQ(txr({"font", "info", "--kind", "Z", "junk.bin"}).code, 1);
     for (const char* command :
-         {"render", "size", "missing", "draw", "preview", "diff", "specimen", "font"}) {
-        const ToolRun help = txr({command, "--help"});
+         {"render", "size", "missing", "draw", "preview", "diff", "specimen", "font", "batch"}) {
+        const auto help = txr({command, "--help"});
         EXPECT_EQ(help.code, 0) << command;
         EXPECT_NE(help.out.find("Usage"), std::string::npos) << command;
     }
+}
+
+// A build without FreeType says, before building anything, which block needs it.
+TEST_F(Tool, WithoutFreeTypeManifestsOfStandardFontsAreRefusedInWords) {
+    if (fontkit::readsStandardFonts()) GTEST_SKIP() << "this build reads standard fonts";
+    writeText("manifest.txt",
+              "file A.bin\nblock 0\nsource DejaVuSansMono.ttf 12\ncell 8 16\n"
+              "file Z.bin\nblock 0\nbdf dump/Z-00.bdf\n");
+    fs::remove_all("built");
+    fs::create_directories("built");
+    const auto run = txr({"font", "build", "--manifest", "manifest.txt", "-o", "built"});
+    EXPECT_EQ(run.code, 64);
+    EXPECT_NE(run.err.find("manifest.txt: A.bin block 0 is made from standard fonts, which this "
+                           "build cannot read (it has no FreeType)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(fs::is_empty("built"));
 }
 
 }  // namespace

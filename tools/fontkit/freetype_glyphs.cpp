@@ -8,6 +8,7 @@
 
 #include "fontkit/code_pages.h"
 #include "fontkit/fontkit_error.h"
+#include "fontkit/optional_libraries.h"
 
 namespace txr::fontkit {
 
@@ -51,6 +52,10 @@ bool bitmapInk(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
 }
 
 }  // namespace
+
+bool readsStandardFonts() {
+    return true;
+}
 
 struct FreeTypeFont::Handles {
     std::unique_ptr<FT_LibraryRec_, LibraryDeleter> library;

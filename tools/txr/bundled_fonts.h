@@ -1,5 +1,6 @@
-// The bundled font set (fonts/*.bin) as built into the executable, and a private copy of it on
-// disk for the library, which reads font files by path.
+// The bundled font set (fonts/*.bin) as built into the executable, and the font directory of a
+// run: the one the user named, or a private copy of the bundled set on disk for the library,
+// which reads font files by path.
 #pragma once
 
 #include <cstddef>
@@ -18,27 +19,11 @@ struct BundledFont {
 // The files fonts/ held when the tool was built; empty when it held none.
 std::vector<BundledFont> bundledFonts();
 
-// The font directory of one run: the one the user named (its prefix with a trailing separator),
-// or the bundled set written to a private temporary directory that is removed again with this
-// object.
-class FontDirectory {
-  public:
-    // No `given` directory: the bundled set. Throws ToolError when it cannot be written out, or
-    // (usage) when this build has none.
-    explicit FontDirectory(const std::optional<std::string>& given);
-    FontDirectory(const FontDirectory&) = delete;
-    FontDirectory& operator=(const FontDirectory&) = delete;
-    ~FontDirectory();
-
-    // What SetPath receives: the directory with its trailing separator ("" for the current one).
-    const std::string& prefix() const { return prefix_; }
-
-  private:
-    void removeTemporary();
-
-    std::string prefix_;
-    std::string temporary_;  // the private directory to remove, if any
-};
+// What SetPath receives: the `given` directory with a trailing separator ("" for the current
+// one), or without one the bundled set, written out to a private temporary directory on first
+// use (once for all commands of a batch) and removed when the program ends. Throws ToolError
+// when the set cannot be written out, or (usage) when this build has none.
+std::string fontDirectoryPrefix(const std::optional<std::string>& given);
 
 // "DIR" -> "DIR/"; an empty name and one that already ends in a separator stay as they are.
 std::string withTrailingSeparator(const std::string& directory);

@@ -2,6 +2,9 @@
 // callback that runs it. A callback reports failure by throwing ToolError or a CLI11 error.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "CLI/CLI.hpp"
 
 namespace txr::tool {
@@ -10,9 +13,16 @@ void addRenderCommands(CLI::App& app);   // render, size, missing
 void addDrawingCommands(CLI::App& app);  // draw, preview
 void addDiffCommand(CLI::App& app);      // diff
 void addFontCommands(CLI::App& app);     // specimen, font build|dump|info
+void addBatchCommand(CLI::App& app);     // batch
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).
 int& commandExitCode();
+
+// Builds a fresh application with every command (batch only when `withBatch`), lets `parse` run
+// one command line through it, and returns the exit code. Failures are reported on standard
+// error as "txr: <where><what>".
+int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
+                   const std::string& where = "");
 
 }  // namespace txr::tool

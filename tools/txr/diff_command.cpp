@@ -35,7 +35,7 @@ InkPicture readPicture(const std::string& path) {
 }
 
 void runDiff(const DiffOptions& options) {
-    if (!options.output.empty()) imageFormatOf(options.output, false);
+    if (!options.output.empty()) imageFormatOf(options.output);
     const InkPicture first = readPicture(options.first);
     const InkPicture second = readPicture(options.second);
     const int width = std::max(first.width, second.width);
@@ -64,7 +64,7 @@ void runDiff(const DiffOptions& options) {
         std::fprintf(stderr, "txr: sizes differ: %d x %d and %d x %d\n", first.width, first.height,
                      second.width, second.height);
     }
-    if (!options.output.empty()) writePng(options.output, marked);
+    if (!options.output.empty()) writePicture(options.output, marked);
     if (!sameSize || extra > 0 || missing > 0) commandExitCode() = kExitDifferent;
 }
 
@@ -75,13 +75,14 @@ void addDiffCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand(
         "diff",
         "Compare two one-bit BMPs dot for dot: print the counts of extra ink (in B only) and "
-        "missing ink (in A only), mark them red and blue in a PNG; exit 0 only when they match, "
+        "missing ink (in A only), mark them red and blue in a picture; exit 0 only when they "
+        "match, "
         "3 when they differ");
     command->add_option("A", diff->first, "The reference picture (BMP)")->required();
     command->add_option("B", diff->second, "The picture compared with it (BMP)")->required();
-    command->add_option("-o,--output", diff->output,
-                        "Difference picture, ending in .png: shared ink black, extra red, "
-                        "missing blue");
+    command->add_option(
+        "-o,--output", diff->output,
+        outputOptionHelp("Difference picture (shared ink black, extra red, missing blue)"));
     command->callback([diff] { runDiff(*diff); });
 }
 

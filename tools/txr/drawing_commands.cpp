@@ -1,8 +1,7 @@
-// txr draw (FontOut onto a canvas) and txr preview (the dot preview of one glyph), as PNG.
+// txr draw (FontOut onto a canvas) and txr preview (the dot preview of one glyph), as pictures.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -11,6 +10,7 @@
 #include "facade/string_render.h"
 #include "image_output.h"
 #include "selection.h"
+#include "temporary_directory.h"
 #include "tool_error.h"
 #include "txr/platform/canvas.h"
 
@@ -92,27 +92,20 @@ fontkit::RgbImage canvasPicture(const Canvas& canvas, int left, int top, int wid
 // tool works in a private temporary directory so that the file lands there, not in the user's.
 class PrivateWorkingDirectory {
   public:
-    PrivateWorkingDirectory() : previous_(fs::current_path()) {
-        std::string pattern = (fs::temp_directory_path() / "txr-draw-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw ToolError(kExitFailed, std::string("cannot make a temporary directory: ") +
-                                             std::strerror(errno));
-        }
-        root_ = pattern;
-        fs::create_directory(root_ / "run");
-        fs::current_path(root_ / "run");
+    PrivateWorkingDirectory() : previous_(fs::current_path()), root_("txr-draw") {
+        fs::create_directory(root_.path() / "run");
+        fs::current_path(root_.path() / "run");
     }
     PrivateWorkingDirectory(const PrivateWorkingDirectory&) = delete;
     PrivateWorkingDirectory& operator=(const PrivateWorkingDirectory&) = delete;
     ~PrivateWorkingDirectory() {
         std::error_code ignored;
         fs::current_path(previous_, ignored);
-        fs::remove_all(root_, ignored);
     }
 
   private:
     fs::path previous_;
-    fs::path root_;
+    TemporaryDirectory root_;
 };
 
 std::string absolutePath(const std::string& path) {
@@ -129,7 +122,7 @@ struct DrawOptions {
 
 void runDraw(DrawOptions options) {
     const std::string text = selectedText(options.selection);
-    imageFormatOf(options.output, false);
+    imageFormatOf(options.output);
     const Point at = parsePair(options.at, ',', "--at");
     const COLORREF paper = parseColour(options.paper);
     std::optional<Point> canvasSize;
@@ -154,7 +147,7 @@ void runDraw(DrawOptions options) {
         error->Delete();
         throw ToolError(kExitFailed, "FontOut could not write its staging file");
     }
-    writePng(output, canvasPicture(canvas, 0, 0, canvas.width(), canvas.height()));
+    writePicture(output, canvasPicture(canvas, 0, 0, canvas.width(), canvas.height()));
 }
 
 template <class Engine, std::size_t kCount>
@@ -235,7 +228,7 @@ void runPreview(const PreviewOptions& options) {
     if (text.size() != 1) {
         throw CLI::ValidationError("TEXT", "preview takes exactly one character (byte)");
     }
-    imageFormatOf(options.output, false);
+    imageFormatOf(options.output);
     std::optional<Point> canvasSize;
     if (!options.canvas.empty()) canvasSize = parseCanvasSize(options.canvas);
 
@@ -246,7 +239,7 @@ void runPreview(const PreviewOptions& options) {
     Canvas canvas(side.x, side.y, paper);
     drawPreview(renderer.ctxr(), canvas.dc());
     if (canvasSize) {
-        writePng(options.output, canvasPicture(canvas, 0, 0, side.x, side.y));
+        writePicture(options.output, canvasPicture(canvas, 0, 0, side.x, side.y));
         return;
     }
     int left = side.x, top = side.y, right = -1, bottom = -1;
@@ -267,7 +260,8 @@ void runPreview(const PreviewOptions& options) {
     top = std::max(0, top - kPreviewMargin);
     right = std::min(side.x - 1, right + kPreviewMargin);
     bottom = std::min(side.y - 1, bottom + kPreviewMargin);
-    writePng(options.output, canvasPicture(canvas, left, top, right - left + 1, bottom - top + 1));
+    writePicture(options.output,
+                 canvasPicture(canvas, left, top, right - left + 1, bottom - top + 1));
 }
 
 }  // namespace
@@ -275,9 +269,10 @@ void runPreview(const PreviewOptions& options) {
 void addDrawingCommands(CLI::App& app) {
     auto draw = std::make_shared<DrawOptions>();
     CLI::App* drawCommand = app.add_subcommand(
-        "draw", "Draw TEXT with FontOut onto a canvas of a given size and paper colour, as PNG");
+        "draw", "Draw TEXT with FontOut onto a canvas of a given size and paper colour");
     addSelectionOptions(*drawCommand, draw->selection);
-    drawCommand->add_option("-o,--output", draw->output, "Output file, ending in .png")->required();
+    drawCommand->add_option("-o,--output", draw->output, outputOptionHelp("Output file"))
+        ->required();
     drawCommand->add_option("--canvas", draw->canvas,
                             "Canvas size WIDTHxHEIGHT (default: the drawing's size plus --at)");
     drawCommand->add_option("--paper", draw->paper, "Canvas colour: white, black or #RRGGBB")
@@ -288,10 +283,9 @@ void addDrawingCommands(CLI::App& app) {
 
     auto preview = std::make_shared<PreviewOptions>();
     CLI::App* previewCommand = app.add_subcommand(
-        "preview",
-        "Draw the engine's dot preview of one character (TEXT or --hex of one byte) as PNG");
+        "preview", "Draw the engine's dot preview of one character (TEXT or --hex of one byte)");
     addSelectionOptions(*previewCommand, preview->selection);
-    previewCommand->add_option("-o,--output", preview->output, "Output file, ending in .png")
+    previewCommand->add_option("-o,--output", preview->output, outputOptionHelp("Output file"))
         ->required();
     previewCommand->add_option(
         "--canvas", preview->canvas,

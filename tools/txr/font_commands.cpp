@@ -8,6 +8,7 @@
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/manifest.h"
+#include "fontkit/optional_libraries.h"
 #include "image_output.h"
 #include "tool_error.h"
 
@@ -47,10 +48,11 @@ struct FileOptions {
 };
 
 void runSpecimen(const FileOptions& options) {
-    imageFormatOf(options.output, false);
+    imageFormatOf(options.output);
     const fk::FontFileKind kind = kindOf(options.kind, options.file);
     const auto bytes = fk::readFileBytes(options.file, kMaxFontFileSize);
-    writePng(options.output, fk::renderSpecimen(fk::specimenOfBlock(kind, bytes, options.block)));
+    writePicture(options.output,
+                 fk::renderSpecimen(fk::specimenOfBlock(kind, bytes, options.block)));
 }
 
 void runInfo(const FileOptions& options) {
@@ -76,14 +78,29 @@ void runDump(const FileOptions& options) {
     }
 }
 
+// A build without FreeType makes blocks from `bdf` files only; it says so before building.
+void requireBdfBlocks(const std::string& path, const fk::Manifest& manifest) {
+    for (const fk::FileSpec& file : manifest.files) {
+        for (const fk::BlockSpec& block : file.blocks) {
+            if (block.bdfPath) continue;
+            throw ToolError(kExitUsage, path + ": " + file.name + " block " +
+                                            std::to_string(block.number) +
+                                            " is made from standard fonts, which this build "
+                                            "cannot read (it has no FreeType); only blocks "
+                                            "given as `bdf` files can be built here");
+        }
+    }
+}
+
 void runBuild(const FileOptions& options) {
     if (!options.manifest.empty()) {
         if (!options.bdfs.empty()) {
             throw CLI::ValidationError("BDF", "give either --manifest or BDF files, not both");
         }
+        const fk::Manifest manifest = fk::readManifestFile(options.manifest);
+        if (!fk::readsStandardFonts()) requireBdfBlocks(options.manifest, manifest);
         fk::BuildReport report;
-        const auto written =
-            fk::buildManifest(fk::readManifestFile(options.manifest), options.output, report);
+        const auto written = fk::buildManifest(manifest, options.output, report);
         for (const auto& note : report.notes) std::fprintf(stderr, "note: %s\n", note.c_str());
         for (const auto& path : written) std::printf("wrote %s\n", path.c_str());
         return;
@@ -100,15 +117,15 @@ void runBuild(const FileOptions& options) {
 
 void addFontCommands(CLI::App& app) {
     auto specimen = std::make_shared<FileOptions>();
-    CLI::App* specimenCommand = app.add_subcommand(
-        "specimen",
-        "Draw a specimen sheet (PNG) of one block of a font file: every code with its "
-        "glyph, code and advance");
+    CLI::App* specimenCommand =
+        app.add_subcommand("specimen",
+                           "Draw a specimen sheet of one block of a font file: every code with its "
+                           "glyph, code and advance");
     specimenCommand->add_option("FILE", specimen->file, "Font file (A.bin, B300.bin, ...)")
         ->required();
     specimenCommand->add_option("--block", specimen->block, "Block (font) number")
         ->capture_default_str();
-    specimenCommand->add_option("-o,--output", specimen->output, "Output file, ending in .png")
+    specimenCommand->add_option("-o,--output", specimen->output, outputOptionHelp("Output file"))
         ->required();
     addKindOption(*specimenCommand, specimen->kind);
     specimenCommand->callback([specimen] { runSpecimen(*specimen); });
@@ -139,8 +156,12 @@ void addFontCommands(CLI::App& app) {
         "Build a font file from BDF fonts (one per block, as font dump writes them), or "
         "every file of a manifest");
     buildCommand->add_option("BDF", build->bdfs, "BDF files, one per block");
-    buildCommand->add_option("--manifest", build->manifest,
-                             "Build every file a manifest describes (see docs/font-manifest.md)");
+    buildCommand->add_option(
+        "--manifest", build->manifest,
+        fk::readsStandardFonts()
+            ? "Build every file a manifest describes (see docs/font-manifest.md)"
+            : "Build every file a manifest describes (see docs/font-manifest.md); this build has "
+              "no FreeType and builds `bdf` blocks only");
     buildCommand
         ->add_option("-o,--output", build->output,
                      "Font file to write (its name says the layout), or with --manifest the "

@@ -7,6 +7,8 @@
 
 #include "CLI/CLI.hpp"
 #include "fontkit/file_io.h"
+#include "fontkit/optional_libraries.h"
+#include "fontkit/png_writer.h"
 #include "tool_error.h"
 
 namespace txr::tool {
@@ -32,12 +34,25 @@ std::string fileExceptionReason(CFileException* error) {
 
 }  // namespace
 
-ImageFormat imageFormatOf(const std::string& path, bool bmpAllowed) {
+ImageFormat imageFormatOf(const std::string& path) {
     const std::string name = lowerCase(path);
-    if (bmpAllowed && endsWith(name, ".bmp")) return ImageFormat::bmp;
-    if (endsWith(name, ".png")) return ImageFormat::png;
-    throw CLI::ValidationError(
-        "--output", path + ": the name must end in " + (bmpAllowed ? ".bmp or .png" : ".png"));
+    if (endsWith(name, ".bmp")) return ImageFormat::bmp;
+    if (!endsWith(name, ".png")) {
+        throw CLI::ValidationError(
+            "--output",
+            path + ": the name must end in " + (fontkit::writesPng() ? ".bmp or .png" : ".bmp"));
+    }
+    if (!fontkit::writesPng()) {
+        throw ToolError(
+            kExitUsage,
+            path + ": this build writes no PNG files (it has no libpng); name a .bmp file");
+    }
+    return ImageFormat::png;
+}
+
+std::string outputOptionHelp(const std::string& what) {
+    return what + (fontkit::writesPng() ? ", ending in .bmp or .png"
+                                        : ", ending in .bmp (this build writes no PNG)");
 }
 
 void writeLibraryBmp(CTXR& ctxr, const std::string& path, const CString& text) {
@@ -82,14 +97,66 @@ fontkit::OneBitImage blackDotRows(const OneBitImage& image) {
     return out;
 }
 
+std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image) {
+    constexpr std::uint64_t kHeaders = 54;
+    const std::uint64_t stride = (static_cast<std::uint64_t>(image.width) * 3 + 3) / 4 * 4;
+    const std::uint64_t fileSize = kHeaders + stride * static_cast<std::uint64_t>(image.height);
+    if (image.width < 1 || image.height < 1 || fileSize > 0x7FFFFFFF ||
+        image.pixels.size() / 3 / static_cast<std::size_t>(image.width) <
+            static_cast<std::size_t>(image.height)) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(fileSize), 0);
+    auto put16 = [&](std::size_t at, std::uint32_t value) {
+        bytes[at] = static_cast<std::uint8_t>(value);
+        bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t value) {
+        put16(at, value & 0xFFFF);
+        put16(at + 2, value >> 16);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(fileSize));
+    put32(10, kHeaders);
+    put32(14, 40);  // BITMAPINFOHEADER
+    put32(18, static_cast<std::uint32_t>(image.width));
+    put32(22, static_cast<std::uint32_t>(image.height));  // positive: bottom-up
+    put16(26, 1);                                         // planes
+    put16(28, 24);                                        // bits per dot
+    put32(34, static_cast<std::uint32_t>(stride * static_cast<std::uint64_t>(image.height)));
+    for (int y = 0; y < image.height; ++y) {
+        const std::size_t row = kHeaders + static_cast<std::size_t>(image.height - 1 - y) *
+                                               static_cast<std::size_t>(stride);
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t rgb = image.at(x, y);
+            const std::size_t at = row + static_cast<std::size_t>(x) * 3;
+            bytes[at] = static_cast<std::uint8_t>(rgb);
+            bytes[at + 1] = static_cast<std::uint8_t>(rgb >> 8);
+            bytes[at + 2] = static_cast<std::uint8_t>(rgb >> 16);
+        }
+    }
+    return bytes;
+}
+
 void writePng(const std::string& path, const fontkit::OneBitImage& image) {
     std::string error;
     if (!fontkit::writeOneBitPng(path, image, error)) throw ToolError(kExitFailed, error);
 }
 
-void writePng(const std::string& path, const fontkit::RgbImage& image) {
-    std::string error;
-    if (!fontkit::writeRgbPng(path, image, error)) throw ToolError(kExitFailed, error);
+void writePicture(const std::string& path, const fontkit::RgbImage& image) {
+    if (imageFormatOf(path) == ImageFormat::png) {
+        std::string error;
+        if (!fontkit::writeRgbPng(path, image, error)) throw ToolError(kExitFailed, error);
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = colourBmpBytes(image);
+    if (bytes.empty()) {
+        throw ToolError(kExitFailed, path + ": a picture of " + std::to_string(image.width) +
+                                         " x " + std::to_string(image.height) +
+                                         " dots cannot be stored as a BMP file");
+    }
+    fontkit::writeFileAtomically(path, bytes);
 }
 
 std::string nothingDrawn(const CTXR& ctxr) {

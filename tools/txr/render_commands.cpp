@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "facade/string_render.h"
+#include "fontkit/optional_libraries.h"
 #include "image_output.h"
 #include "selection.h"
 #include "tool_error.h"
@@ -119,9 +120,11 @@ void runMissing(const Selection& selection) {
 void addRenderCommands(CLI::App& app) {
     auto render = std::make_shared<RenderOptions>();
     CLI::App* renderCommand = app.add_subcommand(
-        "render", "Render TEXT to a BMP file exactly as GetBmpFile writes it, or to a PNG");
+        "render", fontkit::writesPng()
+                      ? "Render TEXT to a BMP file exactly as GetBmpFile writes it, or to a PNG"
+                      : "Render TEXT to a BMP file exactly as GetBmpFile writes it");
     addSelectionOptions(*renderCommand, render->selection);
-    renderCommand->add_option("-o,--output", render->output, "Output file, ending in .bmp or .png")
+    renderCommand->add_option("-o,--output", render->output, outputOptionHelp("Output file"))
         ->required();
     renderCommand->callback([render] { runRender(*render); });
 

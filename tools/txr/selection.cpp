@@ -108,8 +108,9 @@ std::string refusalInWords(int code, const Selection& selection) {
     }
 }
 
-SelectedRenderer::SelectedRenderer(const Selection& selection) : fonts_(selection.fonts) {
-    ctxr_.SetPath(CString(fonts_.prefix()));
+SelectedRenderer::SelectedRenderer(const Selection& selection) {
+    const std::string prefix = fontDirectoryPrefix(selection.fonts);
+    ctxr_.SetPath(CString(prefix));
     const int result = ctxr_.SetFont(selection.family, selection.font, selection.scaleH,
                                      selection.scaleV, selection.rotate, selection.dpi);
     if (result != 0) throw ToolError(kExitRefused, refusalInWords(result, selection));
@@ -118,9 +119,9 @@ SelectedRenderer::SelectedRenderer(const Selection& selection) : fonts_(selectio
     // The library says nothing about a missing font file; its characters just come out blank.
     const std::string name = fontFileName(selection);
     std::error_code ignored;
-    if (!name.empty() && !std::filesystem::exists(fonts_.prefix() + name, ignored)) {
+    if (!name.empty() && !std::filesystem::exists(prefix + name, ignored)) {
         std::fprintf(stderr, "txr: warning: %s%s not found: every character comes out blank\n",
-                     fonts_.prefix().c_str(), name.c_str());
+                     prefix.c_str(), name.c_str());
     }
 }
 

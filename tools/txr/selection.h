@@ -47,10 +47,8 @@ class SelectedRenderer {
     explicit SelectedRenderer(const Selection& selection);
 
     CTXR& ctxr() { return ctxr_; }
-    const std::string& fontPrefix() const { return fonts_.prefix(); }
 
   private:
-    FontDirectory fonts_;
     CTXR ctxr_;
 };
 

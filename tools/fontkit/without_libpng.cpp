@@ -1,0 +1,29 @@
+// The PNG writers in a build without libpng (the Windows cross build): they write nothing and
+// say that this build lacks PNG output.
+#include "fontkit/optional_libraries.h"
+#include "fontkit/png_writer.h"
+
+namespace txr::fontkit {
+
+namespace {
+
+bool refuse(const std::string& path, std::string& error) {
+    error = path + ": this build writes no PNG files (it has no libpng); name a .bmp file";
+    return false;
+}
+
+}  // namespace
+
+bool writesPng() {
+    return false;
+}
+
+bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& error) {
+    return refuse(path, error);
+}
+
+bool writeRgbPng(const std::string& path, const RgbImage&, std::string& error) {
+    return refuse(path, error);
+}
+
+}  // namespace txr::fontkit
