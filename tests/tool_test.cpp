@@ -288,6 +288,10 @@ TEST_F(Tool, ExitCodesAndWords) {
         {{"render", "-o", "no/such/out.bmp", "A"}, 1, "no/such/out.bmp"},
         {{"render", "-o", "folder.bmp", "A"}, 1, "folder.bmp: cannot write"},
         {{"render", "-o", "kept.bmp", "--hex", ""}, 1, "nothing drawn"},
+        {{"draw", "-o", "kept.bmp", "--hex", ""}, 1, "nothing drawn"},
+        {{"draw", "-o", "kept.bmp", "--scale-h", "4000", "--scale-v", "4000", "A"},
+         1,
+         "nothing drawn"},
         {{"frobnicate"}, 64, "subcommand"},
     };
     for (const auto& c : cases) {

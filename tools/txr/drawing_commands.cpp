@@ -1,6 +1,7 @@
 // txr draw (FontOut onto a canvas) and txr preview (the dot preview of one glyph), as pictures.
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -133,10 +134,15 @@ void runDraw(DrawOptions options) {
     PrivateWorkingDirectory workingDirectory;
     SelectedRenderer renderer(options.selection);
     const CString bytes(text.data(), static_cast<int>(text.size()));
+    // Measured on a copy: engine state carries from call to call, and FontOut must come first.
+    CTXR measurer(renderer.ctxr());
+    const CSize size = measurer.GetStringSize(bytes);
+    // As render does: a text the library draws nothing for (empty, or over its size limit) is a
+    // failure, not a blank picture.
+    if (size.cx <= 0 || size.cy <= 0 || std::int64_t{size.cx} * size.cy > kMaxStringDots) {
+        throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(measurer));
+    }
     if (!canvasSize) {
-        // Measured on a copy: engine state carries from call to call, and FontOut must come first.
-        CTXR measurer(renderer.ctxr());
-        const CSize size = measurer.GetStringSize(bytes);
         canvasSize = Point{std::clamp(at.x + size.cx, 1, kMaxCanvasSide),
                            std::clamp(at.y + size.cy, 1, kMaxCanvasSide)};
     }
