@@ -1,5 +1,6 @@
 // Engine B: catalogue, font selection, glyph fetch from font file B, hostile files, copying,
-// glyph bitmaps, painting and dot previews; and the font kit's font-file-B writer and reader.
+// glyph bitmaps, painting and dot previews (what glyphs look like in a string: render_test); and
+// the font kit's font-file-B writer and reader.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "engine_b/catalogue.h"
 #include "fontkit/font_file_b.h"
+#include "support/bmp_file.h"
 #include "support/raster_ascii.h"
 #include "txr/GeneraterB.h"
 #include "txr/platform/canvas.h"
@@ -22,15 +24,6 @@ namespace fs = std::filesystem;
 using fontkit::GlyphPicture;
 
 constexpr unsigned char kUntouched = 0xA5;
-
-// A directory of its own for each test, so tests can run side by side.
-std::string testDirectory() {
-    const fs::path dir = fs::current_path() / "engine_b" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string() + "/";
-}
 
 // A whole font file whose every byte tells its position from its neighbours'.
 std::vector<std::uint8_t> patternFile(int resolution) {
@@ -74,15 +67,10 @@ CGeneraterB inkedEngine(int resolution, int fontType) {
     return engine;
 }
 
-TEST(EngineB, NewEngineHasDefaultsAndAcceptsNoCodeUntilSetFont) {
-    const std::string dir = testDirectory();
+TEST(EngineB, NewEngineAcceptsNoCodeUntilSetFontAndSettersAnswer) {
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     CGeneraterB engine;
-    EXPECT_EQ(
-        (std::vector<int>{engine.scaleH, engine.scaleV, engine.resolution, engine.charSet,
-                          engine.fontType, engine.invert, engine.cellWidth, engine.cellHeight}),
-        (std::vector<int>{1, 1, 203, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(engine.codeTable, nullptr);
     engine.fontPath = dir.c_str();
     engine.TXRB();
     ASSERT_NE(engine.fontFile, nullptr);
@@ -150,7 +138,7 @@ TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
 }
 
 TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     writeFile(dir + "B300.bin", patternFile(300));
     const struct {
@@ -228,7 +216,7 @@ TEST(EngineB, GlyphsMetAgainGiveTheSameRowsAndEveryOpeningReadsTheFileAfresh) {
 }
 
 TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(203), 0x11));
     writeFile(dir + "B300.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(300), 0x33));
     for (int resolution : {203, 300}) {
@@ -249,7 +237,7 @@ TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
 }
 
 TEST(EngineB, MissingOrShortFontFilesGiveBlankCellsOfTheRightSize) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     Engine missing(dir, 300, 4);
     EXPECT_EQ(missing.b.fontFile, nullptr);
     missing.b.ClearBuffer();
@@ -273,7 +261,7 @@ TEST(EngineB, MissingOrShortFontFilesGiveBlankCellsOfTheRightSize) {
 }
 
 TEST(EngineB, HostileFieldsNeverReadOutsideTablesOrBuffers) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     Engine engine(dir, 203, 0);
     engine.b.lastCode = 255;  // past the end of the 229-entry table
@@ -295,7 +283,7 @@ TEST(EngineB, HostileFieldsNeverReadOutsideTablesOrBuffers) {
 }
 
 TEST(EngineB, CopiesOwnTheirBlocksAndHaveNoOpenFile) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     Engine source(dir, 203, 1, 7);
     source.b.SetcharCode(35);
@@ -371,27 +359,6 @@ TEST(EngineB, BuildBmpInvertsFlipsAndFillsEachRowClass) {
     odd.BuildBMP();  // no row class: only the header follows
     EXPECT_EQ(odd.bitmapInfo.bmiHeader.biWidth, 3);
     EXPECT_EQ(odd.dibBits, before);
-}
-
-TEST(EngineB, GlyphPaintsAsStoredWithinItsCellInBothSenses) {
-    const GlyphPicture a{
-        {"....##....", "...#..#...", "..#....#..", "..######.......#", "..#....#..", "..#....#.."}};
-    const std::string shown =  // the dot in column 15 lies beyond the 10-dot cell
-        "....##....\n...#..#...\n..#....#..\n..######..\n..#....#..\n..#....#..\n"
-        "..........\n..........\n..........\n..........\n..........\n..........\n";
-    const std::string dir = testDirectory();
-    writeFile(dir + "B.bin", fontkit::buildFontFileB(203, {{0, 15, a}}).bytes);
-    for (int invert : {0, 1}) {
-        Engine engine(dir, 203, 0);
-        engine.b.SetcharCode(65);
-        engine.b.BuildBMP();
-        engine.b.invert = invert;
-        test::MonoSurface surface(10, 12, invert == 1);
-        engine.b.DrawOneword(surface.dc(), 0, 0);
-        std::string expected = shown;
-        for (char& dot : expected) dot = invert == 0 || dot == '\n' ? dot : dot == '#' ? '.' : '#';
-        EXPECT_EQ(surface.ascii(), expected) << "invert " << invert;
-    }
 }
 
 // Left, top, right, bottom and number of the `mark` characters in an ASCII picture.

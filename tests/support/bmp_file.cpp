@@ -30,7 +30,7 @@ bool fileExists(const std::string& path) {
 
 std::string freshTestDirectory() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+    const std::filesystem::path dir = std::filesystem::current_path() /
                                       (std::string(test->test_suite_name()) + "_" + test->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);

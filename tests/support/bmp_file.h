@@ -10,7 +10,7 @@ namespace txr::test {
 
 std::vector<std::uint8_t> readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
-// An empty directory of the running test's own under the test temporary directory, ending in '/'.
+// An empty directory of the running test's own in the current one; its absolute path, ending '/'.
 std::string freshTestDirectory();
 
 struct BmpPicture {
