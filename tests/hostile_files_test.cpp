@@ -155,6 +155,25 @@ TEST(HostileFiles, FuzzerInputsWithGlyphsOfNoRowsReplayCleanly) {
     }
 }
 
+// Found by fuzzing (tests/data/crashers/font_file_z-zero-row-glyph.bin, a Z.bin whose glyphs
+// have no rows): complementing no rows touched a null buffer.
+TEST(HostileFiles, FuzzerFoundZBinOfRowlessGlyphsRendersEveryCode) {
+    std::filesystem::create_directories("crash_z");
+    ASSERT_TRUE(fontkit::writeFileBytes(
+        "crash_z/Z.bin",
+        test::readFileBytes(std::string(TXR_SOURCE_DIR) +
+                            "/tests/data/crashers/font_file_z-zero-row-glyph.bin")));
+    std::string text;
+    for (int code = 0; code < 256; ++code) text += static_cast<char>(code);
+    for (int font = 0; font <= 8; ++font) {
+        CTXR txr;
+        txr.SetPath("crash_z/");
+        ASSERT_EQ(txr.SetFont(2, font, 1, 1, 0, 203), 0);
+        test::exportedBy(txr, CString(text.data(), static_cast<int>(text.size())), "crash_z.bmp");
+        EXPECT_EQ(test::leftBehind(txr), "");
+    }
+}
+
 TEST(HostileFiles, MissingEmptyOrDirectoryInPlaceOfAFontFileDrawsBlankCells) {
     std::filesystem::create_directories("hostile");
     for (const Family& family : kFamilies) {
