@@ -1,6 +1,5 @@
 // Engine B: catalogue, font selection, glyph fetch from font file B, hostile files, copying,
-// glyph bitmaps, painting and dot previews (what glyphs look like in a string: render_test); and
-// the font kit's font-file-B writer and reader.
+// glyph bitmaps, painting and dot previews (what glyphs look like in a string: render_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,7 +20,6 @@ namespace txr {
 namespace {
 
 namespace fs = std::filesystem;
-using fontkit::GlyphPicture;
 
 constexpr unsigned char kUntouched = 0xA5;
 
@@ -471,68 +469,6 @@ TEST(EngineB, PreviewsPutColumnCOfRowRAtFourteenPlusEightCAndFiftyFourPlusEightR
     Canvas canvas(400, 700);
     narrow.Draw64Bit(canvas.dc());  // rows 0 to 3 lie within the copy at 6 bytes a row
     EXPECT_EQ(boxOf(test::asciiOf(canvas, RGB(0, 0, 255)), '#')[3], 54 + 8 * 3 + 2);
-}
-
-TEST(FontFileB, WritesGlyphsAtTheCatalogueOffsetsAndReadsThemBack) {
-    const GlyphPicture a{{"..##......", ".#..#.....", "#....#.........#"}};
-    const fontkit::FontFileBResult built = fontkit::buildFontFileB(
-        203,
-        {{0, 15, a}, {4, 155, {{"#..............................#"}}}, {3, 163, {{"########"}}}});
-    ASSERT_TRUE(built.ok()) << built.error;
-    const std::vector<std::uint8_t>& file = built.bytes;
-    EXPECT_EQ(file.size(), 23616u + 156u * 192u);
-    const std::vector<std::uint8_t> glyph15 = {0x30, 0x00, 0x48, 0x00, 0x84, 0x01, 0x00};
-    EXPECT_TRUE(std::equal(glyph15.begin(), glyph15.end(), file.begin() + 360));
-    EXPECT_EQ(file[23616 + 155 * 192] * 256 + file[23616 + 155 * 192 + 3], 0x80 * 256 + 0x01);
-    EXPECT_EQ(file[15744 + 163 * 48], 0xFF);
-
-    const auto read = fontkit::readGlyphB(file, 203, 0, 15);
-    ASSERT_TRUE(read);
-    const std::vector<std::string> shown = {"..##......", ".#..#.....", "#....#...."};
-    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), read->picture().rows.begin()));
-    EXPECT_EQ(read->picture().rows[11], "..........");
-    EXPECT_TRUE(read->ink(15, 2));  // stored past the 10-dot cell
-    EXPECT_EQ(fontkit::readGlyphB(file, 203, 4, 155)->picture().rows[0],
-              "#..............................#....");
-}
-
-TEST(FontFileB, WriterRefusesWhatTheFileCannotHold) {
-    const struct {
-        int resolution, fontType, glyphNumber;
-        GlyphPicture picture;
-    } cases[] = {
-        {250, 0, 0, {{"#"}}},
-        {203, 5, 0, {{"#"}}},
-        {203, 0, 164, {{"#"}}},
-        {300, 0, 159, {{"#"}}},
-        {300, 4, 156, {{"#"}}},
-        {203, 1, -1, {{"#"}}},
-        {203, 0, 1, {{"#................"}}},
-        {300, 0, 1, {std::vector<std::string>(21, "#")}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(
-            fontkit::buildFontFileB(c.resolution, {{c.fontType, c.glyphNumber, c.picture}}).ok())
-            << c.resolution << " dpi, font " << c.fontType << " glyph " << c.glyphNumber;
-    }
-    EXPECT_FALSE(fontkit::buildFontFileB(203, {{0, 1, {{"#"}}}, {0, 1, {{"#"}}}}).ok());
-    EXPECT_TRUE(fontkit::buildFontFileB(300, {{4, 155, {std::vector<std::string>(80, "#")}}}).ok());
-}
-
-TEST(FontFileB, ReaderStaysInsideTheFileAndLookupIsTheEngines) {
-    const std::vector<std::uint8_t> file = fontkit::buildFontFileB(300, {}).bytes;
-    const std::vector<std::uint8_t> cut(file.begin(), file.begin() + 15264 + 15 * 144 + 143);
-    EXPECT_EQ((std::vector<bool>{
-                  !!fontkit::readGlyphB(file, 300, 4, 155),
-                  !!fontkit::readGlyphB(file, 300, 4, 156), !!fontkit::readGlyphB(file, 300, 0, -1),
-                  !!fontkit::readGlyphB(file, 300, 5, 0), !!fontkit::readGlyphB(file, 204, 0, 0),
-                  !!fontkit::readGlyphB(cut, 300, 2, 14), !!fontkit::readGlyphB(cut, 300, 2, 15),
-                  !!fontkit::readGlyphB(cut, 300, 3, 0), !!fontkit::readGlyphB({}, 300, 0, 0)}),
-              (std::vector<bool>{true, false, false, false, false, true, false, false, false}));
-    EXPECT_EQ(fontkit::glyphNumberB(203, 4, 12, 91), std::optional<int>(60));
-    EXPECT_EQ(fontkit::glyphNumberB(300, 4, 0, 40), std::nullopt);
-    EXPECT_EQ(fontkit::glyphNumberB(203, 0, 6, 123), std::nullopt);
-    EXPECT_STREQ(fontkit::fontFileBName(300), "B300.bin");
 }
 
 }  // namespace
