@@ -82,36 +82,6 @@ TEST(EngineB, NewEngineAcceptsNoCodeUntilSetFontAndSettersAnswer) {
               (std::vector<int>{1, 0, 0, 4, 1, 1, 0, -3}));
 }
 
-TEST(EngineB, SetFontLoadsEachCatalogueRecord) {
-    // resolution, font, fontOffset, cell, rowBytes, rowBits, extra1 to extra8, code range
-    const std::vector<long> records[] = {
-        {203, 0, 0, 10, 12, 2, 16, 0, 1, 8, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 1, 3936, 12, 16, 2, 16, 0, 1, 10, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 2, 9184, 14, 20, 2, 16, 0, 1, 12, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 3, 15744, 16, 24, 2, 16, 0, 1, 14, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 4, 23616, 36, 48, 4, 32, 0, 4, 32, 133, 1, 0, 0x30, 0x30, 35, 225},
-        {300, 0, 0, 12, 20, 2, 16, 0, 1, 12, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 1, 6360, 16, 28, 2, 16, 0, 2, 16, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 2, 15264, 20, 36, 4, 32, 0, 3, 20, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 3, 38160, 24, 44, 4, 32, 0, 3, 24, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 4, 66144, 48, 80, 6, 48, 0, 8, 48, 133, 1, 0, 0x30, 0x30, 35, 225},
-    };
-    for (const auto& record : records) {
-        CGeneraterB e;
-        e.resolution = static_cast<int>(record[0]);
-        e.SetFonttype(static_cast<int>(record[1]));
-        e.SetFont();
-        const std::vector<long> loaded = {
-            e.resolution, e.fontType,   static_cast<long>(e.fontOffset),
-            e.GetCellW(), e.GetCellH(), e.rowBytes,
-            e.rowBits,    e.extra1,     e.extra2,
-            e.extra3,     e.extra4,     e.extra5,
-            e.extra6,     e.extra7,     e.extra8,
-            e.firstCode,  e.lastCode};
-        EXPECT_EQ(loaded, record);
-    }
-}
-
 TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
     CGeneraterB engine;
     engine.SetFonttype(2);
