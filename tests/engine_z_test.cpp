@@ -10,7 +10,6 @@
 
 #include "common/big_endian.h"
 #include "fontkit/font_file_z.h"
-#include "platform/pen_dots.h"
 #include "support/bmp_file.h"
 #include "support/raster_ascii.h"
 #include "txr/GeneraterZ.h"
@@ -344,27 +343,6 @@ TEST_F(EngineZ, DrawOnewordPaintsNothingWithoutAMatchingBitmap) {
 
 // The dot preview.
 
-constexpr COLORREF kPenColour = 0x00FF0000;
-
-int countInk(const Canvas& canvas) {
-    int ink = 0;
-    for (int y = 0; y < canvas.height(); ++y) {
-        for (int x = 0; x < canvas.width(); ++x) ink += canvas.pixel(x, y) == kPenColour;
-    }
-    return ink;
-}
-
-// The canvas shows exactly these dots: ink at each centre and nowhere else.
-void expectDots(const Canvas& canvas, const std::vector<std::pair<int, int>>& dots,
-                const char* what) {
-    Canvas one(20, 20);
-    drawPenDots(one.dc(), PS_DASH, {{10, 10}});
-    EXPECT_EQ(countInk(canvas), countInk(one) * static_cast<int>(dots.size())) << what;
-    for (const auto& [x, y] : dots) {
-        EXPECT_EQ(canvas.pixel(x, y), kPenColour) << what << " " << x << "," << y;
-    }
-}
-
 TEST_F(EngineZ, DotPreviewPutsColumnCOfRowRAtEightUnitSteps) {
     using Member = void (CGeneraterZ::*)(CDC*);
     const struct {
@@ -403,7 +381,7 @@ TEST_F(EngineZ, DotPreviewPutsColumnCOfRowRAtEightUnitSteps) {
         const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
         (engine.*cases[i].member)(canvas.dc());
         EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << cases[i].what;
-        expectDots(canvas, cases[i].dots, cases[i].what);
+        EXPECT_EQ(test::previewDotsDiffer(canvas, cases[i].dots), "") << cases[i].what;
     }
 }
 
@@ -415,9 +393,10 @@ TEST_F(EngineZ, DotPreviewForAnotherRowLengthReadsOnlyItsCopy) {
     std::memset(engine.glyphBuffer + 8, 0xFF, sizeof engine.glyphBuffer - 8);
     Canvas canvas(400, 120);
     engine.Draw48Bit(canvas.dc());
-    expectDots(canvas,
-               {{14, 54}, {22, 54}, {30, 54}, {38, 54}, {46, 54}, {54, 54}, {14, 62}, {22, 62}},
-               "Draw48Bit on an 8-dot glyph");
+    EXPECT_EQ(test::previewDotsDiffer(
+                  canvas,
+                  {{14, 54}, {22, 54}, {30, 54}, {38, 54}, {46, 54}, {54, 54}, {14, 62}, {22, 62}}),
+              "");
 }
 
 }  // namespace
