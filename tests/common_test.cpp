@@ -1,18 +1,15 @@
-// Byte-order readers, one-bit row helpers and the one-bit BMP header.
+// Byte-order readers, one-bit row helpers, the one-bit BMP header and the glyph memo (the shared
+// dot preview is checked through each engine's previews).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/big_endian.h"
-#include "common/dot_preview.h"
 #include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
-#include "txr/TXR.h"
 
 namespace txr {
 namespace {
@@ -152,55 +149,6 @@ TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {
         120, 0,   0,  0, 120, 0,   0,   0, 2, 0, 0,  0, 2, 0, 0, 0,  //
         0,   0,   0,  0, 255, 255, 255, 0};                          // colours
     EXPECT_EQ(std::vector<unsigned char>(header, header + sizeof header), expected);
-}
-
-}  // namespace
-}  // namespace txr
-
-namespace txr {
-namespace {
-
-TEST(DotPreview, MatchingRowClassPutsColumnCAtEightTimesCPlusFourteen) {
-    // A 16-dot row 0x80 0x01: columns 0 and 15.
-    const unsigned char rows[] = {0x80, 0x01};
-    PreviewLayout layout{16, 2, 2, true, 0, 54};
-    const auto dots = previewDots(rows, sizeof rows, 1, layout);
-    const std::vector<std::pair<int, int>> expected = {{14, 54}, {134, 54}};
-    EXPECT_EQ(dots, expected);
-}
-
-TEST(DotPreview, DivisorLargerThanPassesFollowsTheFormulaAndNeverReadsPastTheCopy) {
-    // 24-dot glyph read 3 bytes per row with divisor 4 and rowBits 32: last column at 198.
-    const unsigned char rows[] = {0x00, 0x00, 0x01, 0xFF};
-    PreviewLayout layout{32, 3, 4, false, 0, 54};
-    EXPECT_EQ(previewDots(rows, 3, 1, layout), (std::vector<std::pair<int, int>>{{198, 54}}));
-    // Two rows announced, one row of bytes available: the second row is not read.
-    EXPECT_EQ(previewDots(rows, 3, 2, layout).size(), 1u);
-    layout.leftOffset = -1;
-    EXPECT_EQ(previewDots(rows, 3, 1, layout), (std::vector<std::pair<int, int>>{{190, 54}}));
-}
-
-}  // namespace
-}  // namespace txr
-
-namespace txr {
-namespace {
-
-TEST(OneBitRows, FuzzerFoundZeroRowGlyphRendersWithoutTouchingNull) {
-    // tests/data/crashers/font_file_z-zero-row-glyph.bin: a Z.bin whose glyphs have no rows.
-    std::filesystem::create_directories("crash_z");
-    std::ifstream in(TXR_SOURCE_DIR "/tests/data/crashers/font_file_z-zero-row-glyph.bin",
-                     std::ios::binary);
-    std::ofstream("crash_z/Z.bin", std::ios::binary) << in.rdbuf();
-    std::string text;
-    for (int code = 0; code < 256; ++code) text += static_cast<char>(code);
-    for (int font = 0; font <= 8; ++font) {
-        CTXR txr;
-        txr.SetPath("crash_z/");
-        ASSERT_EQ(txr.SetFont(2, font, 1, 1, 0, 203), 0);
-        txr.GetBmpFile("crash_z/out.bmp", CString(text.data(), static_cast<int>(text.size())));
-        EXPECT_EQ(txr.engineZ->fontFile, nullptr);
-    }
 }
 
 }  // namespace

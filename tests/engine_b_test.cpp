@@ -1,16 +1,16 @@
 // Engine B: catalogue, font selection, glyph fetch from font file B, hostile files, copying,
-// glyph bitmaps, painting and dot previews; and the font kit's font-file-B writer and reader.
+// glyph bitmaps, painting and dot previews (what glyphs look like in a string: render_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "engine_b/catalogue.h"
 #include "fontkit/font_file_b.h"
+#include "support/bmp_file.h"
 #include "support/raster_ascii.h"
 #include "txr/GeneraterB.h"
 #include "txr/platform/canvas.h"
@@ -19,18 +19,8 @@ namespace txr {
 namespace {
 
 namespace fs = std::filesystem;
-using fontkit::GlyphPicture;
 
 constexpr unsigned char kUntouched = 0xA5;
-
-// A directory of its own for each test, so tests can run side by side.
-std::string testDirectory() {
-    const fs::path dir = fs::current_path() / "engine_b" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string() + "/";
-}
 
 // A whole font file whose every byte tells its position from its neighbours'.
 std::vector<std::uint8_t> patternFile(int resolution) {
@@ -74,15 +64,10 @@ CGeneraterB inkedEngine(int resolution, int fontType) {
     return engine;
 }
 
-TEST(EngineB, NewEngineHasDefaultsAndAcceptsNoCodeUntilSetFont) {
-    const std::string dir = testDirectory();
+TEST(EngineB, NewEngineAcceptsNoCodeUntilSetFontAndSettersAnswer) {
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     CGeneraterB engine;
-    EXPECT_EQ(
-        (std::vector<int>{engine.scaleH, engine.scaleV, engine.resolution, engine.charSet,
-                          engine.fontType, engine.invert, engine.cellWidth, engine.cellHeight}),
-        (std::vector<int>{1, 1, 203, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(engine.codeTable, nullptr);
     engine.fontPath = dir.c_str();
     engine.TXRB();
     ASSERT_NE(engine.fontFile, nullptr);
@@ -94,36 +79,6 @@ TEST(EngineB, NewEngineHasDefaultsAndAcceptsNoCodeUntilSetFont) {
                                 engine.SetFonttype(-1), engine.fontType, engine.SetScaleH(0),
                                 engine.SetScaleV(-3), engine.scaleH, engine.scaleV}),
               (std::vector<int>{1, 0, 0, 4, 1, 1, 0, -3}));
-}
-
-TEST(EngineB, SetFontLoadsEachCatalogueRecord) {
-    // resolution, font, fontOffset, cell, rowBytes, rowBits, extra1 to extra8, code range
-    const std::vector<long> records[] = {
-        {203, 0, 0, 10, 12, 2, 16, 0, 1, 8, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 1, 3936, 12, 16, 2, 16, 0, 1, 10, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 2, 9184, 14, 20, 2, 16, 0, 1, 12, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 3, 15744, 16, 24, 2, 16, 0, 1, 14, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {203, 4, 23616, 36, 48, 4, 32, 0, 4, 32, 133, 1, 0, 0x30, 0x30, 35, 225},
-        {300, 0, 0, 12, 20, 2, 16, 0, 1, 12, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 1, 6360, 16, 28, 2, 16, 0, 2, 16, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 2, 15264, 20, 36, 4, 32, 0, 3, 20, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 3, 38160, 24, 44, 4, 32, 0, 3, 24, 159, 0, 0, 0x30, 0x30, 20, 248},
-        {300, 4, 66144, 48, 80, 6, 48, 0, 8, 48, 133, 1, 0, 0x30, 0x30, 35, 225},
-    };
-    for (const auto& record : records) {
-        CGeneraterB e;
-        e.resolution = static_cast<int>(record[0]);
-        e.SetFonttype(static_cast<int>(record[1]));
-        e.SetFont();
-        const std::vector<long> loaded = {
-            e.resolution, e.fontType,   static_cast<long>(e.fontOffset),
-            e.GetCellW(), e.GetCellH(), e.rowBytes,
-            e.rowBits,    e.extra1,     e.extra2,
-            e.extra3,     e.extra4,     e.extra5,
-            e.extra6,     e.extra7,     e.extra8,
-            e.firstCode,  e.lastCode};
-        EXPECT_EQ(loaded, record);
-    }
 }
 
 TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
@@ -150,7 +105,7 @@ TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
 }
 
 TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     writeFile(dir + "B300.bin", patternFile(300));
     const struct {
@@ -228,7 +183,7 @@ TEST(EngineB, GlyphsMetAgainGiveTheSameRowsAndEveryOpeningReadsTheFileAfresh) {
 }
 
 TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(203), 0x11));
     writeFile(dir + "B300.bin", std::vector<std::uint8_t>(engine_b::fontFileSize(300), 0x33));
     for (int resolution : {203, 300}) {
@@ -249,7 +204,7 @@ TEST(EngineB, TxrbOpensTheFileOfTheResolutionUnderFontPath) {
 }
 
 TEST(EngineB, MissingOrShortFontFilesGiveBlankCellsOfTheRightSize) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     Engine missing(dir, 300, 4);
     EXPECT_EQ(missing.b.fontFile, nullptr);
     missing.b.ClearBuffer();
@@ -273,7 +228,7 @@ TEST(EngineB, MissingOrShortFontFilesGiveBlankCellsOfTheRightSize) {
 }
 
 TEST(EngineB, HostileFieldsNeverReadOutsideTablesOrBuffers) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     Engine engine(dir, 203, 0);
     engine.b.lastCode = 255;  // past the end of the 229-entry table
@@ -295,7 +250,7 @@ TEST(EngineB, HostileFieldsNeverReadOutsideTablesOrBuffers) {
 }
 
 TEST(EngineB, CopiesOwnTheirBlocksAndHaveNoOpenFile) {
-    const std::string dir = testDirectory();
+    const std::string dir = test::freshTestDirectory();
     writeFile(dir + "B.bin", patternFile(203));
     Engine source(dir, 203, 1, 7);
     source.b.SetcharCode(35);
@@ -373,27 +328,6 @@ TEST(EngineB, BuildBmpInvertsFlipsAndFillsEachRowClass) {
     EXPECT_EQ(odd.dibBits, before);
 }
 
-TEST(EngineB, GlyphPaintsAsStoredWithinItsCellInBothSenses) {
-    const GlyphPicture a{
-        {"....##....", "...#..#...", "..#....#..", "..######.......#", "..#....#..", "..#....#.."}};
-    const std::string shown =  // the dot in column 15 lies beyond the 10-dot cell
-        "....##....\n...#..#...\n..#....#..\n..######..\n..#....#..\n..#....#..\n"
-        "..........\n..........\n..........\n..........\n..........\n..........\n";
-    const std::string dir = testDirectory();
-    writeFile(dir + "B.bin", fontkit::buildFontFileB(203, {{0, 15, a}}).bytes);
-    for (int invert : {0, 1}) {
-        Engine engine(dir, 203, 0);
-        engine.b.SetcharCode(65);
-        engine.b.BuildBMP();
-        engine.b.invert = invert;
-        test::MonoSurface surface(10, 12, invert == 1);
-        engine.b.DrawOneword(surface.dc(), 0, 0);
-        std::string expected = shown;
-        for (char& dot : expected) dot = invert == 0 || dot == '\n' ? dot : dot == '#' ? '.' : '#';
-        EXPECT_EQ(surface.ascii(), expected) << "invert " << invert;
-    }
-}
-
 // Left, top, right, bottom and number of the `mark` characters in an ASCII picture.
 std::vector<int> boxOf(const std::string& ascii, char mark) {
     std::vector<int> box = {-1, -1, -1, -1, 0};
@@ -451,31 +385,12 @@ TEST(EngineB, DrawOnewordPaintsTheMagnifiedCellAtXTimesScaleAndUnscaledY) {
     EXPECT_EQ(boxOf(surface.ascii(), '#')[4], 0);
 }
 
-// Checks that the preview's blue dots are exactly those centred on `centres`.
-void expectDots(const Canvas& canvas, const std::set<std::pair<int, int>>& centres) {
-    const std::string ascii = test::asciiOf(canvas, RGB(0, 0, 255));
-    const std::size_t stride = static_cast<std::size_t>(canvas.width()) + 1;
-    for (const auto& [x, y] : centres) {
-        ASSERT_EQ(ascii[static_cast<std::size_t>(y) * stride + x], '#') << x << ", " << y;
-    }
-    for (std::size_t i = 0; i < ascii.size(); ++i) {
-        if (ascii[i] != '#') continue;
-        const int x = static_cast<int>(i % stride), y = static_cast<int>(i / stride);
-        bool nearDot = false;
-        for (int dy = -3; dy <= 3; ++dy) {
-            for (int dx = -3; dx <= 3; ++dx)
-                nearDot = nearDot || centres.count({x + dx, y + dy}) > 0;
-        }
-        ASSERT_TRUE(nearDot) << "ink away from every expected dot at " << x << ", " << y;
-    }
-}
-
 TEST(EngineB, PreviewsPutColumnCOfRowRAtFourteenPlusEightCAndFiftyFourPlusEightR) {
     const struct {
         int resolution, fontType;
         void (CGeneraterB::*draw)(CDC*);
         std::vector<unsigned char> topRow;  // the rest blank; none: every dot inked
-        std::set<std::pair<int, int>> centres;
+        std::vector<std::pair<int, int>> centres;
     } cases[] = {
         {203, 0, &CGeneraterB::Draw16Bit, {0x80, 0x00}, {{14, 54}}},
         {203, 0, &CGeneraterB::Draw16Bit, {0x00, 0x01}, {{134, 54}}},
@@ -492,80 +407,18 @@ TEST(EngineB, PreviewsPutColumnCOfRowRAtFourteenPlusEightCAndFiftyFourPlusEightR
         }
         for (int r = 0; c.topRow.empty() && r < engine.cellHeight; ++r) {
             for (int col = 0; col < engine.rowBits; ++col)
-                c.centres.insert({14 + 8 * col, 54 + 8 * r});
+                c.centres.push_back({14 + 8 * col, 54 + 8 * r});
         }
         Canvas canvas(400, 700);
         const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
         (engine.*c.draw)(canvas.dc());
         EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen);
-        expectDots(canvas, c.centres);
+        EXPECT_EQ(test::previewDotsDiffer(canvas, c.centres), "");
     }
     CGeneraterB narrow = inkedEngine(203, 0);  // 12 rows of 2 bytes: 24 bytes copied
     Canvas canvas(400, 700);
     narrow.Draw64Bit(canvas.dc());  // rows 0 to 3 lie within the copy at 6 bytes a row
     EXPECT_EQ(boxOf(test::asciiOf(canvas, RGB(0, 0, 255)), '#')[3], 54 + 8 * 3 + 2);
-}
-
-TEST(FontFileB, WritesGlyphsAtTheCatalogueOffsetsAndReadsThemBack) {
-    const GlyphPicture a{{"..##......", ".#..#.....", "#....#.........#"}};
-    const fontkit::FontFileBResult built = fontkit::buildFontFileB(
-        203,
-        {{0, 15, a}, {4, 155, {{"#..............................#"}}}, {3, 163, {{"########"}}}});
-    ASSERT_TRUE(built.ok()) << built.error;
-    const std::vector<std::uint8_t>& file = built.bytes;
-    EXPECT_EQ(file.size(), 23616u + 156u * 192u);
-    const std::vector<std::uint8_t> glyph15 = {0x30, 0x00, 0x48, 0x00, 0x84, 0x01, 0x00};
-    EXPECT_TRUE(std::equal(glyph15.begin(), glyph15.end(), file.begin() + 360));
-    EXPECT_EQ(file[23616 + 155 * 192] * 256 + file[23616 + 155 * 192 + 3], 0x80 * 256 + 0x01);
-    EXPECT_EQ(file[15744 + 163 * 48], 0xFF);
-
-    const auto read = fontkit::readGlyphB(file, 203, 0, 15);
-    ASSERT_TRUE(read);
-    const std::vector<std::string> shown = {"..##......", ".#..#.....", "#....#...."};
-    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), read->picture().rows.begin()));
-    EXPECT_EQ(read->picture().rows[11], "..........");
-    EXPECT_TRUE(read->ink(15, 2));  // stored past the 10-dot cell
-    EXPECT_EQ(fontkit::readGlyphB(file, 203, 4, 155)->picture().rows[0],
-              "#..............................#....");
-}
-
-TEST(FontFileB, WriterRefusesWhatTheFileCannotHold) {
-    const struct {
-        int resolution, fontType, glyphNumber;
-        GlyphPicture picture;
-    } cases[] = {
-        {250, 0, 0, {{"#"}}},
-        {203, 5, 0, {{"#"}}},
-        {203, 0, 164, {{"#"}}},
-        {300, 0, 159, {{"#"}}},
-        {300, 4, 156, {{"#"}}},
-        {203, 1, -1, {{"#"}}},
-        {203, 0, 1, {{"#................"}}},
-        {300, 0, 1, {std::vector<std::string>(21, "#")}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(
-            fontkit::buildFontFileB(c.resolution, {{c.fontType, c.glyphNumber, c.picture}}).ok())
-            << c.resolution << " dpi, font " << c.fontType << " glyph " << c.glyphNumber;
-    }
-    EXPECT_FALSE(fontkit::buildFontFileB(203, {{0, 1, {{"#"}}}, {0, 1, {{"#"}}}}).ok());
-    EXPECT_TRUE(fontkit::buildFontFileB(300, {{4, 155, {std::vector<std::string>(80, "#")}}}).ok());
-}
-
-TEST(FontFileB, ReaderStaysInsideTheFileAndLookupIsTheEngines) {
-    const std::vector<std::uint8_t> file = fontkit::buildFontFileB(300, {}).bytes;
-    const std::vector<std::uint8_t> cut(file.begin(), file.begin() + 15264 + 15 * 144 + 143);
-    EXPECT_EQ((std::vector<bool>{
-                  !!fontkit::readGlyphB(file, 300, 4, 155),
-                  !!fontkit::readGlyphB(file, 300, 4, 156), !!fontkit::readGlyphB(file, 300, 0, -1),
-                  !!fontkit::readGlyphB(file, 300, 5, 0), !!fontkit::readGlyphB(file, 204, 0, 0),
-                  !!fontkit::readGlyphB(cut, 300, 2, 14), !!fontkit::readGlyphB(cut, 300, 2, 15),
-                  !!fontkit::readGlyphB(cut, 300, 3, 0), !!fontkit::readGlyphB({}, 300, 0, 0)}),
-              (std::vector<bool>{true, false, false, false, false, true, false, false, false}));
-    EXPECT_EQ(fontkit::glyphNumberB(203, 4, 12, 91), std::optional<int>(60));
-    EXPECT_EQ(fontkit::glyphNumberB(300, 4, 0, 40), std::nullopt);
-    EXPECT_EQ(fontkit::glyphNumberB(203, 0, 6, 123), std::nullopt);
-    EXPECT_STREQ(fontkit::fontFileBName(300), "B300.bin");
 }
 
 }  // namespace

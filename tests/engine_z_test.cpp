@@ -10,7 +10,7 @@
 
 #include "common/big_endian.h"
 #include "fontkit/font_file_z.h"
-#include "platform/pen_dots.h"
+#include "support/bmp_file.h"
 #include "support/raster_ascii.h"
 #include "txr/GeneraterZ.h"
 #include "txr/platform/canvas.h"
@@ -42,16 +42,8 @@ std::vector<FontBlockZ> standardFont() {
 
 class EngineZ : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        dir = testing::TempDir() + "engine_z_" + test->name() + "/";
-        std::filesystem::create_directories(dir);
-        engine.fontPath = CString(dir.c_str());
-    }
-    void TearDown() override {
-        reset();
-        std::filesystem::remove_all(dir);
-    }
+    void SetUp() override { engine.fontPath = CString(dir.c_str()); }
+    void TearDown() override { reset(); }
     Bytes install(const Bytes& file) {
         EXPECT_TRUE(fontkit::writeFileBytes(dir + "Z.bin", file));
         return file;
@@ -76,8 +68,8 @@ class EngineZ : public ::testing::Test {
         return Bytes(engine.glyphBuffer, engine.glyphBuffer + n);
     }
 
+    const std::string dir = test::freshTestDirectory();
     CGeneraterZ engine;
-    std::string dir;
 };
 
 TEST_F(EngineZ, SetFonttypeMapsThreeToEightOneBlockDownAndRefusesTheRest) {
@@ -117,6 +109,8 @@ TEST_F(EngineZ, DirectoryIsReadOncePerOpeningUpToTheSelectedBlock) {
 
 TEST_F(EngineZ, CodesAreLookedUpFromZeroAndMissingOnesKeepThePreviousGlyph) {
     EXPECT_NE(ReadBE32(&install(standardFont())[364]), 0u) << "code 0x41's entry is not at 364";
+    fetch(0x42);
+    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0})) << "no glyph found yet: an empty header";
     EXPECT_EQ(engine.SetCharCode(300), 1);
     EXPECT_EQ(engine.charCode, 300);
     const int cases[][2] = {{300, 0}, {0x41, 7}, {300, 7},  {0, 2},   {0x42, 2},
@@ -159,12 +153,17 @@ TEST_F(EngineZ, CodesMetAgainInOneOpeningGiveTheSameGlyphAndEveryOpeningReadsThe
     EXPECT_EQ(glyphBytes(2), Bytes({0x80, 0x80}));
 }
 
-TEST_F(EngineZ, RowBytesAndRowBitsFollowTheWidth) {
+// Each row of a glyph w dots wide: (w + 7) / 8 bytes in glyphBuffer, the row class (8, 16, 32 or
+// 64 dots) in rowBits, and in dibBits the complement padded with paper to whole 32-bit words.
+TEST_F(EngineZ, RowBytesRowClassAndBitmapRowsFollowTheWidth) {
     install(standardFont());
     std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);
     fetch(' ');
     EXPECT_EQ(glyphBytes(512), Bytes(512, 0xAA)) << "a glyph of width 0 read rows";
     EXPECT_EQ(engine.rowBytes + engine.rowBits, 0);
+    engine.BuildBMP();
+    EXPECT_EQ(engine.bitmapInfo.bmiHeader.biHeight, 2);
+    EXPECT_TRUE(engine.dibBits.empty() && engine.flippedRows.empty());
     const int rowBits[] = {8, 8, 16, 16, 32, 32, 32, 32, 64, 64, 64, 64};
     for (std::size_t i = 0; i < std::size(kWidths); ++i) {
         const int width = kWidths[i], rowBytes = (width + 7) / 8;
@@ -174,23 +173,11 @@ TEST_F(EngineZ, RowBytesAndRowBitsFollowTheWidth) {
         Bytes ink(static_cast<std::size_t>(rowBytes), 0xFF);
         ink.back() = static_cast<std::uint8_t>(0xFF00 >> (width - 8 * (rowBytes - 1)));
         EXPECT_EQ(glyphBytes(ink.size()), ink) << "width " << width;
+        engine.BuildBMP();
+        Bytes row(rowBits[i] > 32 ? 8 : 4, 0xFF);
+        for (int dot = 0; dot < width; ++dot) row[dot / 8] &= ~(0x80 >> (dot % 8));
+        EXPECT_EQ(engine.dibBits, row) << "width " << width;
     }
-}
-
-TEST_F(EngineZ, ClearBufferLeavesTheTailOfALargeGlyphForTheNextCodeWithoutGlyph) {
-    install(standardFont());
-    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0}));
-    fetch('0');
-    engine.ClearBuffer();
-    fetch(0x42);
-    Bytes expected(256, 0);
-    expected.resize(288, 0xFF);
-    expected.resize(512, 0);
-    EXPECT_EQ(glyphBytes(512), expected);
-    EXPECT_EQ(head(), (Head{48, 48, 0, 40, 50}));
-    EXPECT_EQ(engine.rowBits, 64);
-    engine.ClearFontHead();
-    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0}));
 }
 
 TEST_F(EngineZ, FontPathIsAPlainPrefixAndCopiesOwnTheirState) {
@@ -312,7 +299,7 @@ TEST_F(EngineZ, FontTypeBeyondTheDirectoryReadsNothingAndAnOpenStreamIsNotLeaked
 
 // The glyph bitmap, metrics and placement.
 
-TEST_F(EngineZ, BuildBmpMakesBottomUpComplementedRowsPaddedToTheRowClass) {
+TEST_F(EngineZ, BuildBmpMakesBottomUpComplementedRowsAndTheirHeader) {
     install(standardFont());
     fetch(0x41);
     engine.BuildBMP();
@@ -323,20 +310,6 @@ TEST_F(EngineZ, BuildBmpMakesBottomUpComplementedRowsPaddedToTheRowClass) {
     EXPECT_EQ(Bytes(infoBytes, infoBytes + 48), info);
     EXPECT_EQ(engine.dibBits,
               Bytes({0x8F, 0xFF, 0xFF, 0xFF, 0x77, 0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
-    const std::pair<int, Bytes> rows[] = {{9, {0x00, 0x7F, 0xFF, 0xFF}},
-                                          {24, {0x00, 0x00, 0x00, 0xFF}},
-                                          {32, {0x00, 0x00, 0x00, 0x00}},
-                                          {40, {0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF}},
-                                          {48, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF}}};
-    for (const auto& [width, row] : rows) {
-        fetch(0x80 + width);
-        engine.BuildBMP();
-        EXPECT_EQ(engine.dibBits, row) << "width " << width;
-    }
-    fetch(' ');
-    engine.BuildBMP();
-    EXPECT_EQ(engine.bitmapInfo.bmiHeader.biHeight, 2);
-    EXPECT_TRUE(engine.dibBits.empty() && engine.flippedRows.empty());
 }
 
 TEST_F(EngineZ, GettersReadUnsignedBigEndianFields) {
@@ -346,57 +319,8 @@ TEST_F(EngineZ, GettersReadUnsignedBigEndianFields) {
     EXPECT_EQ((std::array<int, 3>{engine.GetCellW(), engine.GetCellH(), engine.GetBase()}),
               (std::array<int, 3>{258, 772, 1286}));
     EXPECT_EQ(head(), (Head{2, 3, 65534, 65535, 258}));
-}
-
-// Fetches, builds and paints `code` at pen x as the facade does; returns the advance.
-int paint(CGeneraterZ& engine, CDC* dc, int code, int penX) {
-    engine.ClearBuffer();
-    engine.SetCharCode(code);
-    engine.TXRZ();
-    engine.BuildBMP();
-    engine.DrawOneword(dc, penX, 0);
-    const int advance = engine.GetCharDelta();
-    engine.ClearBuffer();
-    return advance;
-}
-
-TEST_F(EngineZ, GlyphIsPlacedByLeftOffsetAscentAndBaselineThenMagnified) {
-    // 7 x 10, inked top left and bottom right; left offset 1, ascent 8, baseline 9, pen x 12,
-    // scale 3 x 2: the glyph covers (39, 2) to (59, 21).
-    std::vector<std::string> rows(10, ".......");
-    rows.front()[0] = rows.back()[6] = '#';
-    install({FontBlockZ{8, 20, 9, {GlyphZ{0x41, {rows}, 1, 8, 7}}}});
-    engine.SetScaleH(3);
-    engine.SetScaleV(2);
-    test::MonoSurface surface(62, 24);
-    paint(engine, surface.dc(), 0x41, 12);
-    std::string expected;
-    for (int y = 0; y < 24; ++y) {
-        std::string line(62, '.');
-        if (y == 2 || y == 3) line.replace(39, 3, "###");
-        if (y == 20 || y == 21) line.replace(57, 3, "###");
-        expected += line + "\n";
-    }
-    EXPECT_EQ(surface.ascii(), expected);
-}
-
-TEST_F(EngineZ, LaterGlyphsPaperCoversEarlierInkAndReverseVideoPaintsTheComplement) {
-    const GlyphZ block{'a', {{"####", "####", "####"}}, 0, 3, 2};
-    const GlyphZ bar{'b', {{"...#", "...#", "...#"}}, 0, 3, 4};
-    install({FontBlockZ{8, 3, 3, {block, bar}}, FontBlockZ{8, 3, 8, {kCup}}});
-    test::MonoSurface surface(8, 3);
-    const int advance = paint(engine, surface.dc(), 'a', 0);
-    paint(engine, surface.dc(), 'b', advance);
-    EXPECT_EQ(surface.ascii(), "##...#..\n##...#..\n##...#..\n");
-
-    engine.SetFonttype(1);
-    paint(engine, nullptr, 0x41, 0);
-    const Bytes normal = engine.dibBits;
-    engine.invert = 1;
-    test::MonoSurface reversed(8, 3, true);
-    paint(engine, reversed.dc(), 0x41, 0);
-    EXPECT_EQ(engine.dibBits, normal);
-    EXPECT_EQ(reversed.ascii(), "#.....##\n#.###.##\n##...###\n");
+    engine.ClearFontHead();
+    EXPECT_EQ(head(), (Head{0, 0, 0, 0, 0}));
 }
 
 TEST_F(EngineZ, DrawOnewordPaintsNothingWithoutAMatchingBitmap) {
@@ -404,7 +328,9 @@ TEST_F(EngineZ, DrawOnewordPaintsNothingWithoutAMatchingBitmap) {
     test::MonoSurface surface(64, 60);
     const std::string blank = surface.ascii();
     engine.DrawOneword(surface.dc(), 0, 0);  // nothing built yet
-    paint(engine, surface.dc(), ' ', 0);     // width 0
+    fetch(' ');
+    engine.BuildBMP();
+    engine.DrawOneword(surface.dc(), 0, 0);  // width 0
     fetch(0x41);
     engine.BuildBMP();
     fetch('0');  // larger than the bitmap built
@@ -416,27 +342,6 @@ TEST_F(EngineZ, DrawOnewordPaintsNothingWithoutAMatchingBitmap) {
 }
 
 // The dot preview.
-
-constexpr COLORREF kPenColour = 0x00FF0000;
-
-int countInk(const Canvas& canvas) {
-    int ink = 0;
-    for (int y = 0; y < canvas.height(); ++y) {
-        for (int x = 0; x < canvas.width(); ++x) ink += canvas.pixel(x, y) == kPenColour;
-    }
-    return ink;
-}
-
-// The canvas shows exactly these dots: ink at each centre and nowhere else.
-void expectDots(const Canvas& canvas, const std::vector<std::pair<int, int>>& dots,
-                const char* what) {
-    Canvas one(20, 20);
-    drawPenDots(one.dc(), PS_DASH, {{10, 10}});
-    EXPECT_EQ(countInk(canvas), countInk(one) * static_cast<int>(dots.size())) << what;
-    for (const auto& [x, y] : dots) {
-        EXPECT_EQ(canvas.pixel(x, y), kPenColour) << what << " " << x << "," << y;
-    }
-}
 
 TEST_F(EngineZ, DotPreviewPutsColumnCOfRowRAtEightUnitSteps) {
     using Member = void (CGeneraterZ::*)(CDC*);
@@ -476,7 +381,7 @@ TEST_F(EngineZ, DotPreviewPutsColumnCOfRowRAtEightUnitSteps) {
         const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
         (engine.*cases[i].member)(canvas.dc());
         EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << cases[i].what;
-        expectDots(canvas, cases[i].dots, cases[i].what);
+        EXPECT_EQ(test::previewDotsDiffer(canvas, cases[i].dots), "") << cases[i].what;
     }
 }
 
@@ -488,9 +393,10 @@ TEST_F(EngineZ, DotPreviewForAnotherRowLengthReadsOnlyItsCopy) {
     std::memset(engine.glyphBuffer + 8, 0xFF, sizeof engine.glyphBuffer - 8);
     Canvas canvas(400, 120);
     engine.Draw48Bit(canvas.dc());
-    expectDots(canvas,
-               {{14, 54}, {22, 54}, {30, 54}, {38, 54}, {46, 54}, {54, 54}, {14, 62}, {22, 62}},
-               "Draw48Bit on an 8-dot glyph");
+    EXPECT_EQ(test::previewDotsDiffer(
+                  canvas,
+                  {{14, 54}, {22, 54}, {30, 54}, {38, 54}, {46, 54}, {54, 54}, {14, 62}, {22, 62}}),
+              "");
 }
 
 }  // namespace

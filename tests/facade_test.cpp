@@ -1,26 +1,10 @@
-// CTXR as an object: starting values, the setters and their result codes, copying, and the
-// library's registration with the framework.
+// CTXR as an object: the setters, their result codes and what they leave in the engines, copying,
+// and the library's registration with the framework (what the settings draw: render_test).
 #include <gtest/gtest.h>
 
 #include "txr/TXR.h"
 
 namespace {
-
-TEST(Facade, NewObjectStartsUnreadyAtOneToOneUprightNormalVideo) {
-    CTXR txr;
-    EXPECT_EQ(txr.fontReady, 0);
-    EXPECT_EQ(txr.scaleH, 1);
-    EXPECT_EQ(txr.scaleV, 1);
-    EXPECT_EQ(txr.rotation, 0);
-    EXPECT_EQ(txr.fontType, 0);
-    EXPECT_EQ(txr.invert, 0);
-    EXPECT_EQ(txr.family, 0);
-    EXPECT_EQ(txr.resolution, 203);
-    EXPECT_NE(txr.engineA, nullptr);
-    EXPECT_NE(txr.engineB, nullptr);
-    EXPECT_NE(txr.engineZ, nullptr);
-    EXPECT_NE(txr.dibImage, nullptr);
-}
 
 TEST(Facade, SetFontResultCodes) {
     const struct {
@@ -46,6 +30,9 @@ TEST(Facade, SetFontResultCodes) {
         EXPECT_EQ(txr.family, c.family) << "stored before any check";
         EXPECT_EQ(txr.scaleH, c.scaleH);
         EXPECT_EQ(txr.resolution, c.resolution);
+        if (c.result == 0) {
+            EXPECT_EQ(txr.rotation, (4 - c.rotation) % 4) << "stored counter-clockwise";
+        }
     }
 }
 
@@ -69,15 +56,6 @@ TEST(Facade, LaterRefusalLeavesEarlierEngineChanges) {
     EXPECT_EQ(txr.engineA->resolution, 203) << "600 dpi is not passed on";
 }
 
-TEST(Facade, RotationIsStoredCountingCounterClockwise) {
-    const int stored[] = {0, 3, 2, 1};
-    for (int caller = 0; caller < 4; ++caller) {
-        CTXR txr;
-        ASSERT_EQ(txr.SetFont(0, 0, 1, 1, caller, 203), 0);
-        EXPECT_EQ(txr.rotation, stored[caller]) << "caller rotation " << caller;
-    }
-}
-
 TEST(Facade, SetInvertAcceptsOnlyZeroAndOne) {
     CTXR txr;
     EXPECT_EQ(txr.SetInvert(2), 0);
@@ -87,14 +65,6 @@ TEST(Facade, SetInvertAcceptsOnlyZeroAndOne) {
     EXPECT_EQ(txr.invert + txr.engineA->invert + txr.engineB->invert + txr.engineZ->invert, 4);
     EXPECT_EQ(txr.SetInvert(0), 1);
     EXPECT_EQ(txr.engineZ->invert, 0);
-}
-
-TEST(Facade, SetPathReachesEveryEngineUnchanged) {
-    CTXR txr;
-    txr.SetPath("fonts");
-    EXPECT_EQ(txr.engineA->fontPath, CString("fonts"));
-    EXPECT_EQ(txr.engineB->fontPath, CString("fonts"));
-    EXPECT_EQ(txr.engineZ->fontPath, CString("fonts"));
 }
 
 TEST(Facade, CopyIsIndependent) {

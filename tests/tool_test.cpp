@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "fontkit/byte_writer.h"
@@ -410,42 +409,27 @@ TEST_F(Tool, DiffCountsAndMarksExtraAndMissingInk) {
     EXPECT_EQ(txr({"diff", "ab.bmp", "top-down.bmp"}).code, 0);
 
     // Hostile files: every one refused in words, none read out of bounds.
-    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> hostile = {
-        {{'B', 'M', 0}, "ends inside its headers"},
-        {std::vector<std::uint8_t>(flipped.begin(), flipped.end() - 1), "ends before its last row"},
-        {[&] {
-             auto b = flipped;
-             b[28] = 24;
-             return b;
-         }(),
-         "24 bits per dot"},
-        {[&] {
-             auto b = flipped;
-             b[18] = b[19] = b[20] = 0xFF;
-             b[21] = 0x7F;
-             return b;
-         }(),
-         "larger than"},
-        {[&] {
-             auto b = flipped;
-             b[46] = 5;
-             return b;
-         }(),
-         "5 entries"},
-        {[&] {
-             auto b = flipped;
-             b[10] = 0xFF;
-             b[13] = 0xFF;
-             return b;
-         }(),
-         "ends before its last row"},
-        {{'G', 'I', 'F', '8'}, "not a BMP"},
+    const struct {
+        std::size_t length;  // of flipped, 0: the bytes given
+        std::vector<std::pair<std::size_t, std::uint8_t>> patches;
+        std::vector<std::uint8_t> bytes;
+        const char* words;
+    } hostile[] = {
+        {0, {}, {'B', 'M', 0}, "ends inside its headers"},
+        {flipped.size() - 1, {}, {}, "ends before its last row"},
+        {flipped.size(), {{28, 24}}, {}, "24 bits per dot"},
+        {flipped.size(), {{18, 0xFF}, {19, 0xFF}, {20, 0xFF}, {21, 0x7F}}, {}, "larger than"},
+        {flipped.size(), {{46, 5}}, {}, "5 entries"},
+        {flipped.size(), {{10, 0xFF}, {13, 0xFF}}, {}, "ends before its last row"},
+        {0, {}, {'G', 'I', 'F', '8'}, "not a BMP"},
     };
-    for (const auto& [bytes, words] : hostile) {
-        ASSERT_TRUE(fontkit::writeFileBytes("hostile.bmp", bytes));
+    for (const auto& h : hostile) {
+        std::vector<std::uint8_t> bytes(flipped.begin(), flipped.begin() + h.length);
+        for (const auto& [at, value] : h.patches) bytes[at] = value;
+        ASSERT_TRUE(fontkit::writeFileBytes("hostile.bmp", h.length == 0 ? h.bytes : bytes));
         const auto run = txr({"diff", "ab.bmp", "hostile.bmp"});
-        EXPECT_EQ(run.code, 1) << words;
-        EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+        EXPECT_EQ(run.code, 1) << h.words;
+        EXPECT_NE(run.err.find(h.words), std::string::npos) << run.err;
     }
 }
 

@@ -83,26 +83,10 @@ TEST_F(TxrHpp, GivesTheBytesAndPictureOfGetBmpFile) {
         const DrawingSize size = renderer.stringSize(text);
         EXPECT_EQ(bitmap.width(), size.width);
         EXPECT_EQ(bitmap.height(), size.height);
+        for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {size.width, 0}, {0, size.height}}) {
+            EXPECT_FALSE(bitmap.ink(x, y)) << "outside at " << x << "," << y;
+        }
     }
-}
-
-TEST_F(TxrHpp, DrawsTheTestFontsLetters) {
-    // Block 0 of A.bin: cells 6 x 8, baseline 2 rows above the bottom, glyphs 5 rows high.
-    Renderer fixed = selected({0, 0, 1, 1, 0, 203, 0, 0});
-    EXPECT_EQ(pictureOf(fixed.render("AB")),
-              "............\n"
-              ".###..###...\n"
-              "#...#.#..#..\n"
-              "#####.###...\n"
-              "#...#.#..#..\n"
-              "#...#.###...\n"
-              "............\n"
-              "............\n");
-    fixed.setInvert(true);
-    EXPECT_TRUE(fixed.render("AB").ink(0, 0));
-    EXPECT_FALSE(fixed.render("AB").ink(0, 2));
-    EXPECT_FALSE(fixed.render("AB").ink(-1, 0));
-    EXPECT_FALSE(fixed.render("AB").ink(12, 0));
 }
 
 TEST_F(TxrHpp, ThrowsWithTheStatusAndLeavesNoFile) {

@@ -1,9 +1,13 @@
-// One-bit BMP reading for tests, written independently of the library's writer.
+// Files for tests: reading them whole, a fresh directory per test, and one-bit BMP reading written
+// independently of the library's writer.
 #include "support/bmp_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 namespace txr::test {
 
@@ -22,6 +26,15 @@ std::vector<std::uint8_t> readFileBytes(const std::string& path) {
 
 bool fileExists(const std::string& path) {
     return static_cast<bool>(std::ifstream(path));
+}
+
+std::string freshTestDirectory() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path dir = std::filesystem::current_path() /
+                                      (std::string(test->test_suite_name()) + "_" + test->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string() + "/";
 }
 
 BmpPicture parseOneBitBmp(const std::vector<std::uint8_t>& bytes) {

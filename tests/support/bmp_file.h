@@ -1,4 +1,5 @@
-// Reads the one-bit BMP files the library writes, for tests: header fields and the picture.
+// Files for tests: whole files read, a fresh directory per test, and the one-bit BMP files the
+// library writes read back (header fields and the picture).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@ namespace txr::test {
 
 std::vector<std::uint8_t> readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
+// An empty directory of the running test's own in the current one; its absolute path, ending '/'.
+std::string freshTestDirectory();
 
 struct BmpPicture {
     std::int32_t width = 0;

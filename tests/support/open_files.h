@@ -1,4 +1,5 @@
-// Counting the process's open file descriptors, for tests that a call leaves no file open.
+// Files a call leaves open or fails on: counting the process's open file descriptors, and the
+// cause of the CFileException a call raises.
 #pragma once
 
 #include "txr/platform/afx.h"
@@ -16,5 +17,18 @@ constexpr int kMissingDirectoryCause = CFileException::fileNotFound;
 // Open descriptors below 4096 (the standard streams included); on Windows, open kernel handles
 // below 8192.
 int openFileDescriptors();
+
+// Runs `call`; the cause of the CFileException it raised (deleted here), or -1 when none.
+template <class Call>
+int fileExceptionCause(Call&& call) {
+    try {
+        call();
+    } catch (CFileException* error) {
+        const int cause = error->m_cause;
+        error->Delete();
+        return cause;
+    }
+    return -1;
+}
 
 }  // namespace txr::test

@@ -35,9 +35,9 @@ Picture reverseVideo(const Picture& picture) {
     return out;
 }
 
-Picture placed(const Picture& picture, int x, int y, int width, int height) {
+Picture placed(const Picture& picture, int x, int y, int width, int height, char fieldDot) {
     Picture field(static_cast<std::size_t>(height),
-                  std::string(static_cast<std::size_t>(width), '.'));
+                  std::string(static_cast<std::size_t>(width), fieldDot));
     for (std::size_t r = 0; r < picture.size(); ++r) {
         for (std::size_t c = 0; c < picture[r].size(); ++c) {
             const long fx = x + static_cast<long>(c);

@@ -1,0 +1,33 @@
+// CTXR calls as a host makes them, for end-to-end tests.
+#include "support/ctxr_calls.h"
+
+#include <cstdio>
+
+#include "support/raster_ascii.h"
+
+namespace txr::test {
+
+std::string drawnBy(CTXR& txr, const CString& text, int width, int height, int x, int y) {
+    Canvas canvas(width, height, RGB(0, 255, 0));
+    txr.FontOut(canvas.dc(), x, y, text);
+    return printedOf(canvas);
+}
+
+BmpPicture exportedBy(CTXR& txr, const CString& text, const std::string& path) {
+    std::remove(path.c_str());
+    txr.GetBmpFile(path.c_str(), text);
+    return fileExists(path) ? readOneBitBmp(path) : BmpPicture{};
+}
+
+std::string leftBehind(const CTXR& txr) {
+    std::string left;
+    if (txr.engineA->fontFile != nullptr) left += "A.bin open; ";
+    if (txr.engineA->fetchCount != 0) left += "engine A's fetch count; ";
+    if (txr.engineB->fontFile != nullptr) left += "B.bin open; ";
+    if (txr.engineZ->fontFile != nullptr) left += "Z.bin open; ";
+    if (txr.engineZ->fetchCount != 0) left += "engine Z's fetch count; ";
+    if (fileExists("../string.bmp")) left += "../string.bmp; ";
+    return left;
+}
+
+}  // namespace txr::test

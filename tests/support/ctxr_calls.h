@@ -1,0 +1,24 @@
+// The calls a host makes through CTXR, for end-to-end tests: what each paints or writes, and what
+// it leaves open behind it.
+#pragma once
+
+#include <string>
+
+#include "support/bmp_file.h"
+#include "txr/TXR.h"
+
+namespace txr::test {
+
+// FontOut at (x, y) onto a width x height canvas of green, drawn as printedOf draws it: '#'
+// black, '.' white, '?' canvas the call did not paint.
+std::string drawnBy(CTXR& txr, const CString& text, int width, int height, int x = 0, int y = 0);
+
+// GetBmpFile into `path`, removed first; the file read back, or an empty picture (no bytes) when
+// the call wrote none.
+BmpPicture exportedBy(CTXR& txr, const CString& text, const std::string& path = "out.bmp");
+
+// What the last call left behind that it must not: font files open, fetch counts not reset, the
+// staging file ../string.bmp. Empty when nothing.
+std::string leftBehind(const CTXR& txr);
+
+}  // namespace txr::test
