@@ -18,6 +18,9 @@
 //   written, the CFileException passes to the caller and nothing of ours is left (a directory or
 //   link in its place stays). When it cannot be read back, FontOut paints nothing.
 // - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - UseCache(&cache) makes every later call read font files through a txr::FontCache shared
+//   with other CTXR objects (see txr/font_cache.h); UseCache(nullptr) goes back to reading them on
+//   every call. Results are the same either way. Copies use the cache of the CTXR they copy.
 // - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
 //   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
@@ -28,6 +31,7 @@
 #include "txr/GeneraterB.h"
 #include "txr/GeneraterZ.h"
 #include "txr/export.h"
+#include "txr/font_cache.h"
 #include "txr/platform.h"
 
 class CDibImage;
@@ -56,6 +60,8 @@ class TXR_API CTXR {
     void FontOut(CDC* pDC, int x, int y, CString text);
     CSize GetStringSize(CString text);
     void GetBmpFile(CString path, CString text);
+    // Not owned: the cache must outlive this object or be replaced first.
+    void UseCache(txr::FontCache* cache);
 
     CGeneraterA* engineA;
     CGeneraterB* engineB;

@@ -4,6 +4,9 @@
 // of the host opens, reads and closes it); the next opening starts afresh, so nothing outlives
 // the call that read it. Reads go through a read-ahead window, so that the nearby records of one
 // block, and the block headers of a directory of small blocks, cost one read of the file.
+//
+// With a FontCache the memo serves a whole font file held in memory instead (no stream is open):
+// every read delivers what the file had at the call's start, straight from the cached bytes.
 #pragma once
 
 #include <algorithm>
@@ -12,7 +15,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "txr/font_cache.h"
 
 namespace txr {
 
@@ -21,15 +27,37 @@ class GlyphMemo {
     // Starts afresh for a stream just opened (nullptr: serve nothing).
     void open(std::FILE* file) {
         file_ = file;
+        bytes_.reset();
         ++opening_;  // everything read before belongs to an earlier opening
         arena_.clear();
     }
-    bool serves(std::FILE* file) const { return file != nullptr && file == file_; }
+    // Opens the font file at `path`: from `cache` when it holds it (the stream returned is then
+    // null and every read comes from the cached bytes), else with fopen as without a cache.
+    std::FILE* openFile(const std::string& path, FontCache* cache) {
+        FontCache::FileBytes bytes = cache != nullptr ? cache->fetch(path) : nullptr;
+        std::FILE* file = bytes ? nullptr : std::fopen(path.c_str(), "rb");
+        open(file);
+        bytes_ = std::move(bytes);
+        return file;
+    }
+    // Forgets the file (and lets go of cached bytes) when the caller closes it.
+    void close() { open(nullptr); }
+    // Whether reads of `file` (the engine's stream) go through this memo.
+    bool serves(std::FILE* file) const {
+        if (bytes_) return file == nullptr;
+        return file != nullptr && file == file_;
+    }
 
     // Up to `size` bytes at `position` into `out`, through the window: returns how many the file
     // has there, as read(position, out, size) would.
     template <class Read>
     std::size_t readAhead(std::uint64_t position, unsigned char* out, std::size_t size, Read read) {
+        if (bytes_) {
+            std::size_t count = 0;
+            const unsigned char* at = cached(position, size, count);
+            if (count > 0) std::memcpy(out, at, count);
+            return count;
+        }
         if (!windowCovers(position, size)) {
             if (size > kWindowBytes) return read(position, out, size);
             window_.resize(kWindowBytes);
@@ -71,6 +99,7 @@ class GlyphMemo {
     template <class Read>
     const unsigned char* fetch(Bytes& bytes, std::uint64_t position, std::size_t size,
                                std::size_t& delivered, Read read) {
+        if (bytes_) return cached(position, size, delivered);
         if (bytes.opening != opening_ || bytes.position != position || bytes.size != size) {
             // Fields rewritten by hand can make every fetch ask for new bytes: start over rather
             // than grow without end.
@@ -85,6 +114,20 @@ class GlyphMemo {
         }
         delivered = bytes.delivered;
         return arena_.data() + bytes.at;
+    }
+
+    // The cached bytes at `position`, as many as there are up to `size`, in place.
+    const unsigned char* cached(std::uint64_t position, std::size_t size,
+                                std::size_t& delivered) const {
+        static const unsigned char kNothing = 0;
+        const std::vector<unsigned char>& file = *bytes_;
+        if (position >= file.size()) {
+            delivered = 0;
+            return &kNothing;
+        }
+        const auto offset = static_cast<std::size_t>(position);
+        delivered = std::min(size, file.size() - offset);
+        return file.data() + offset;
     }
 
     // A short read of the window means the file ends inside it: bytes past its end are not there.
@@ -103,6 +146,7 @@ class GlyphMemo {
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
 
     std::FILE* file_ = nullptr;
+    FontCache::FileBytes bytes_;
     std::uint64_t opening_ = 0;
     Bytes table_;
     std::array<Bytes, 256> records_{};

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "commands.h"
 #include "tool_error.h"
 
 namespace txr::tool {
@@ -110,6 +111,7 @@ std::string refusalInWords(int code, const Selection& selection) {
 
 SelectedRenderer::SelectedRenderer(const Selection& selection) {
     const std::string prefix = fontDirectoryPrefix(selection.fonts);
+    ctxr_.UseCache(sharedFontCache());
     ctxr_.SetPath(CString(prefix));
     const int result = ctxr_.SetFont(selection.family, selection.font, selection.scaleH,
                                      selection.scaleV, selection.rotate, selection.dpi);
