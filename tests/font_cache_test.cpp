@@ -8,6 +8,7 @@
 
 #include "support/bmp_file.h"
 #include "support/call_outcome.h"
+#include "txr/c_api.h"
 
 namespace fs = std::filesystem;
 using txr::test::callOutcome;
@@ -151,6 +152,28 @@ TEST(FontCache, HoldsNoMoreThanItsLimitDroppingTheLeastRecentlyUsed) {
     EXPECT_EQ(cache.bytesHeld(), sizeB);
     cache.clear();
     EXPECT_EQ(cache.filesHeld(), 0u);
+}
+
+TEST(FontCache, CApiRenderersShareACacheWithTheSameResults) {
+    TxrFontCache* cache = txr_cache_create(std::size_t{1} << 20);
+    ASSERT_NE(cache, nullptr);
+    TxrRenderer* renderers[2] = {txr_create(), txr_create()};
+    EXPECT_EQ(txr_use_cache(nullptr, cache), TXR_E_NULL);
+    EXPECT_EQ(txr_use_cache(renderers[1], cache), TXR_OK);
+    std::vector<std::uint8_t> files[2];
+    for (int r = 0; r < 2; ++r) {
+        txr_set_path(renderers[r], kFonts.c_str());
+        ASSERT_EQ(txr_set_font(renderers[r], 0, 11, 2, 3, 1, 203), TXR_OK);
+        std::uint8_t* bytes = nullptr;
+        std::size_t size = 0;
+        ASSERT_EQ(txr_render_bmp(renderers[r], "Cache 42", 8, &bytes, &size), TXR_OK);
+        files[r].assign(bytes, bytes + size);
+        txr_free(bytes);
+    }
+    EXPECT_TRUE(files[0] == files[1]);
+    EXPECT_EQ(txr_use_cache(renderers[1], nullptr), TXR_OK);
+    for (TxrRenderer* renderer : renderers) txr_destroy(renderer);
+    txr_cache_destroy(cache);
 }
 
 }  // namespace
