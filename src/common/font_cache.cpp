@@ -158,7 +158,6 @@ FontCache::FileBytes FontCache::fetch(const std::string& path) {
     State& state = *state_;
     {
         const std::lock_guard<std::mutex> lock(state.mutex);
-        if (now.size > state.byteLimit) return nullptr;
         const auto found = state.entries.find(path);
         if (found != state.entries.end()) {
             if (found->second.identity == now) {
@@ -167,6 +166,7 @@ FontCache::FileBytes FontCache::fetch(const std::string& path) {
             }
             state.erase(found);  // stale: never served again
         }
+        if (now.size > state.byteLimit) return nullptr;
     }
     // Read without the lock, so that other threads' hits do not wait for the disk.
     FileBytes bytes = readWhole(path, now);
