@@ -18,17 +18,23 @@
 //   written, the CFileException passes to the caller and nothing of ours is left (a directory or
 //   link in its place stays). When it cannot be read back, FontOut paints nothing.
 // - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - GetStringImage gives the dots of the file GetBmpFile would write, in memory: it uses no
+//   staging file and writes nothing, so threads may render at the same time, each with a CTXR
+//   of its own. It gives an empty image where GetBmpFile writes nothing.
 // - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
 //   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "txr/GeneraterA.h"
 #include "txr/GeneraterB.h"
 #include "txr/GeneraterZ.h"
 #include "txr/export.h"
 #include "txr/platform.h"
+#include "txr/string_image.h"
 
 class CDibImage;
 
@@ -56,6 +62,10 @@ class TXR_API CTXR {
     void FontOut(CDC* pDC, int x, int y, CString text);
     CSize GetStringSize(CString text);
     void GetBmpFile(CString path, CString text);
+    // The turned one-bit image of `text` for the current selection: the dots of GetBmpFile's
+    // file, top row first, a set bit where the printer prints black. Empty when no selection has
+    // been accepted or GetBmpFile would write nothing.
+    txr::StringImage GetStringImage(CString text);
 
     CGeneraterA* engineA;
     CGeneraterB* engineB;
@@ -79,3 +89,9 @@ class TXR_API CTXR {
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                    unsigned char* bits, const char* path);
 };
+
+namespace txr {
+// The positions in `text` of the bytes that have no glyph in the selected font (family 1: in its
+// character set), asked of the engine as drawing asks it. Every font file is closed afterwards.
+TXR_API std::vector<std::size_t> missingGlyphs(CTXR& txr, const char* text, std::size_t length);
+}  // namespace txr
