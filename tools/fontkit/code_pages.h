@@ -16,6 +16,9 @@ enum class CharacterMap { Cp437, Cp850, Cp852, Cp860, Cp863, Cp865, Latin1, Asci
 
 constexpr char32_t kNoCharacter = 0;
 
+// The code page of a family-0 or family-2 font block whose manifest names none.
+constexpr CharacterMap kDefaultCharacterMap = CharacterMap::Cp850;
+
 // "cp437", "437", "cp850", ..., "latin1", "ascii"; nothing for an unknown name.
 std::optional<CharacterMap> characterMapByName(const std::string& name);
 std::string characterMapName(CharacterMap map);

@@ -51,6 +51,7 @@ struct BlockSpec {
     std::vector<GlyphOverride> overrides;
 
     const GlyphOverride* overrideFor(int code) const;
+    CharacterMap codePage() const { return characterMap.value_or(kDefaultCharacterMap); }
 };
 
 struct FileSpec {

@@ -5,6 +5,7 @@
 
 #include "CLI/CLI.hpp"
 #include "commands.h"
+#include "temporary_directory.h"
 #include "tool_error.h"
 #include "txr/platform/afx.h"
 
@@ -24,6 +25,7 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
         "without glyphs, 64 bad arguments or what this build lacks (PNG, standard fonts).",
         "txr"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "txr " TXR_TOOL_VERSION);
     app.failure_message(CLI::FailureMessage::help);
     // Options are --name everywhere; on Windows a word starting with / is a path, not an option.
     app.allow_windows_style_options(false);
@@ -64,6 +66,7 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
 
 int main(int argc, char** argv) {
     using namespace txr::tool;
+    removeOnSignals();
     const int code = runCommandLine([&](CLI::App& app) { app.parse(argc, argv); }, true);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "txr: cannot write to standard output\n");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "commands.h"
 #include "facade/string_render.h"
@@ -21,9 +22,10 @@ struct RenderOptions {
 };
 
 void runRender(const RenderOptions& options) {
-    const std::string text = selectedText(options.selection);
+    const std::string typed = selectedText(options.selection);
     const ImageFormat format = imageFormatOf(options.output);
     SelectedRenderer renderer(options.selection);
+    const std::string text = renderer.bytesOf(typed);
     const CString bytes(text.data(), static_cast<int>(text.size()));
     if (format == ImageFormat::bmp) {
         writeLibraryBmp(renderer.ctxr(), options.output, bytes);
@@ -33,12 +35,13 @@ void runRender(const RenderOptions& options) {
     if (!renderStringImage(renderer.ctxr(), bytes, image)) {
         throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(renderer.ctxr()));
     }
-    writePng(options.output, blackDotRows(image));
+    writePng(options.output, blackDotRows(image), options.selection.dpi);
 }
 
 void runSize(const Selection& selection) {
-    const std::string text = selectedText(selection);
+    const std::string typed = selectedText(selection);
     SelectedRenderer renderer(selection);
+    const std::string text = renderer.bytesOf(typed);
     const CSize size =
         renderer.ctxr().GetStringSize(CString(text.data(), static_cast<int>(text.size())));
     std::printf("%d %d\n", size.cx, size.cy);
@@ -71,6 +74,8 @@ bool hasGlyph(CTXR& ctxr, int code) {
             });
         }
         case 1: {
+            // The code tables give the space no glyph: the fixed cell is left blank by design.
+            if (code == ' ') return true;
             CGeneraterB& engine = *ctxr.engineB;
             engine.SetFont();
             if (engine.fontFile == nullptr) engine.TXRB();
@@ -90,27 +95,42 @@ bool hasGlyph(CTXR& ctxr, int code) {
 }
 
 void runMissing(const Selection& selection) {
-    const std::string text = selectedText(selection);
+    const std::string typed = selectedText(selection);
     SelectedRenderer renderer(selection);
     CTXR& ctxr = renderer.ctxr();
+    // Each character: its position, its code point when typed in UTF-8, and its byte if any.
+    std::vector<EncodedCharacter> characters;
+    if (selection.encoding == "utf-8") {
+        characters = encodeCharacters(typed, renderer.characterBytes());
+    } else {
+        for (std::size_t i = 0; i < typed.size(); ++i) {
+            characters.push_back({i, 0, static_cast<std::uint8_t>(typed[i])});
+        }
+    }
     bool known[256] = {};
     bool present[256] = {};
     int missing = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto code = static_cast<unsigned char>(text[i]);
-        if (!known[code]) {
-            present[code] = hasGlyph(ctxr, code);
-            known[code] = true;
+    for (const EncodedCharacter& character : characters) {
+        std::string line = std::to_string(character.position);
+        if (selection.encoding == "utf-8") line += " " + fontkit::unicodeName(character.codePoint);
+        if (character.byte) {
+            const std::uint8_t code = *character.byte;
+            if (!known[code]) {
+                present[code] = hasGlyph(ctxr, code);
+                known[code] = true;
+            }
+            if (present[code]) continue;
+            char hex[8];
+            std::snprintf(hex, sizeof hex, " 0x%02X", static_cast<unsigned>(code));
+            line += hex;
         }
-        if (!present[code]) {
-            std::printf("%zu 0x%02X\n", i, code);
-            ++missing;
-        }
+        std::printf("%s\n", line.c_str());
+        ++missing;
     }
     closeFontFiles(ctxr);
     if (missing > 0) {
-        std::fprintf(stderr, "txr: %d of %zu bytes have no glyph in family %d font %d\n", missing,
-                     text.size(), selection.family, selection.font);
+        std::fprintf(stderr, "txr: %d of %zu characters have no glyph in family %d font %d\n",
+                     missing, characters.size(), selection.family, selection.font);
         commandExitCode() = kExitDifferent;
     }
 }
@@ -137,10 +157,15 @@ void addRenderCommands(CLI::App& app) {
     auto missing = std::make_shared<Selection>();
     CLI::App* missingCommand = app.add_subcommand(
         "missing",
-        "List the bytes of TEXT that have no glyph in the selected font and character set "
-        "(one line each: position and code); exit 3 when there are any");
+        "List the characters of TEXT that have no glyph in the selected font and character set "
+        "(one line each: position, U+code point with --encoding utf-8, and byte; no byte for "
+        "a character the set lacks); exit 3 when there are any");
     addSelectionOptions(*missingCommand, *missing);
     missingCommand->callback([missing] { runMissing(*missing); });
+
+    app.add_subcommand("charsets",
+                       "Print the character sets of family 1 (--charset) and what each covers")
+        ->callback([] { std::fputs(characterSetTable().c_str(), stdout); });
 }
 
 }  // namespace txr::tool
