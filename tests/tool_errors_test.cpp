@@ -112,6 +112,18 @@ TEST_F(ToolErrors, HexWithSpacesDrawsTheSameBytes) {
     EXPECT_EQ(test::readFileBytes("a.bmp"), test::readFileBytes("b.bmp"));
 }
 
+// font build makes its output folder as font dump does; --kind errors name the file.
+TEST_F(ToolErrors, FontBuildMakesItsFolderAndKindErrorsNameTheFile) {
+    ASSERT_EQ(txr({"font", "dump", "one/Z.bin", "-o", "dumped"}).code, 0);
+    const auto built = txr({"font", "build", "dumped/Z-00.bdf", "-o", "made/deeper/Z.bin"});
+    EXPECT_EQ(built.code, 0) << built.err;
+    EXPECT_EQ(test::readFileBytes("made/deeper/Z.bin"), test::readFileBytes("one/Z.bin"));
+    const auto kind = txr({"font", "info", "--kind", "Q", "one/Z.bin"});
+    EXPECT_EQ(kind.code, 64);
+    EXPECT_NE(kind.err.find("one/Z.bin: --kind Q is not a font file layout"), std::string::npos)
+        << kind.err;
+}
+
 TEST_F(ToolErrors, PngRecordsTheSelectedResolution) {
     if (!fontkit::writesPng()) GTEST_SKIP() << "this build writes no PNG";
     for (const auto& [dpi, perMetre] : {std::pair{203, 7992u}, std::pair{300, 11811u}}) {
