@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "commands.h"
 #include "fontkit/bdf.h"
@@ -80,7 +81,15 @@ void makeFolder(const std::string& folder) {
 
 void runDump(const FileOptions& options) {
     const fk::FontFileKind kind = kindOf(options.kind, options.file);
-    const auto fonts = fk::dumpFontFile(kind, fk::readFileBytes(options.file, kMaxFontFileSize));
+    // The code pages of the blocks, from the manifest beside the file when there is one.
+    std::optional<fk::Manifest> manifest;
+    const fs::path manifestPath = fs::path(options.file).parent_path() / "manifest.txt";
+    std::error_code ignored;
+    if (fs::is_regular_file(manifestPath, ignored)) {
+        manifest = fk::readManifestFile(manifestPath.string());
+    }
+    const auto fonts = fk::dumpFontFile(kind, fk::readFileBytes(options.file, kMaxFontFileSize),
+                                        manifest ? &*manifest : nullptr);
     makeFolder(options.output);
     const std::string stem = fs::path(fk::fontFileName(kind)).stem().string();
     for (std::size_t block = 0; block < fonts.size(); ++block) {

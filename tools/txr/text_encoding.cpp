@@ -119,11 +119,7 @@ CharacterBytes CharacterBytes::forCodePage(fk::CharacterMap map) {
 }
 
 std::optional<std::uint8_t> CharacterBytes::byteOf(char32_t character) const {
-    if (character == fk::kNoCharacter) return std::nullopt;
-    for (std::size_t code = 0; code < characters_.size(); ++code) {
-        if (characters_[code] == character) return static_cast<std::uint8_t>(code);
-    }
-    return std::nullopt;
+    return fk::byteIn(characters_, character);
 }
 
 std::vector<EncodedCharacter> encodeCharacters(const std::string& text,
