@@ -106,12 +106,6 @@ TEST_F(ToolErrors, EveryCommandTellsTheCauseWithTheSameExitCode) {
     EXPECT_EQ(txr({"--version"}).out, "txr 0.1.0\n");
 }
 
-TEST_F(ToolErrors, HexWithSpacesDrawsTheSameBytes) {
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "--hex", "41B0", "-o", "a.bmp"}).code, 0);
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "--hex", " 41  B0 ", "-o", "b.bmp"}).code, 0);
-    EXPECT_EQ(test::readFileBytes("a.bmp"), test::readFileBytes("b.bmp"));
-}
-
 // font build makes its output folder as font dump does; --kind errors name the file.
 TEST_F(ToolErrors, FontBuildMakesItsFolderAndKindErrorsNameTheFile) {
     ASSERT_EQ(txr({"font", "dump", "one/Z.bin", "-o", "dumped"}).code, 0);

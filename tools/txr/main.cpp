@@ -20,9 +20,11 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
                    const std::string& where) {
     CLI::App app{
         "txr: text as the label printer prints it with its bitmap fonts.\n"
-        "Exit codes: 0 done, 1 a file could not be read or written or nothing was drawn, "
-        "2 the font selection was refused, 3 diff found differences or missing found bytes "
-        "without glyphs, 64 bad arguments or what this build lacks (PNG, standard fonts).",
+        "Exit codes: 0 done, 1 a file could not be read or written, a font file is missing or "
+        "lacks the font, a character has no byte in the selected set, or nothing was drawn, "
+        "2 the font selection was refused, 3 diff found differences or missing found "
+        "characters without glyphs, 64 bad arguments or what this build lacks (PNG, standard "
+        "fonts).",
         "txr"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "txr " TXR_TOOL_VERSION);

@@ -52,28 +52,28 @@ void checkFontFile(const std::string& path) {
     std::fclose(file);
 }
 
-// Whether the font file holds the selected font of family 0 or 2: the engine reads the font's
-// block header, whose cell height is never 0 in a font that exists.
+// The cell height the engine reads from the selected font's block header, on a copy that opens
+// the font file afresh and closes it again.
+template <class Engine, class Fetch>
+int cellHeightOf(const Engine& selected, Fetch fetch) {
+    Engine engine(selected);
+    fetch(engine);
+    const int cellHeight = engine.GetCellH();
+    if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
+    engine.fontFile = nullptr;
+    return cellHeight;
+}
+
+// Whether the font file holds the selected font of family 0 or 2: the cell height of a font that
+// exists is never 0.
 bool holdsSelectedFont(CTXR& ctxr) {
-    int cellHeight = 0;
     if (ctxr.family == 0) {
-        CGeneraterA engine(*ctxr.engineA);
-        engine.fetchCount = 0;
-        engine.TXRA();
-        cellHeight = engine.GetCellH();
-        if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
-        engine.fontFile = nullptr;
-    } else if (ctxr.family == 2) {
-        CGeneraterZ engine(*ctxr.engineZ);
-        engine.fetchCount = 0;
-        engine.TXRZ();
-        cellHeight = engine.GetCellH();
-        if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
-        engine.fontFile = nullptr;
-    } else {
-        return true;
+        return cellHeightOf(*ctxr.engineA, [](CGeneraterA& engine) { engine.TXRA(); }) > 0;
     }
-    return cellHeight > 0;
+    if (ctxr.family == 2) {
+        return cellHeightOf(*ctxr.engineZ, [](CGeneraterZ& engine) { engine.TXRZ(); }) > 0;
+    }
+    return true;
 }
 
 // Options the library takes but does not use for this selection.
