@@ -65,6 +65,7 @@ TEST_F(ToolErrors, EveryCommandTellsTheCauseWithTheSameExitCode) {
          "x.bmp: the drawing measures 27000 x 600 dots at 0,0, past the canvas limit of 16384"},
         {{"draw", "--canvas", "10x10", "AB"}, 0, "warning: x.bmp: the drawing measures"},
         {{"draw", "--at", "16380,0", "A"}, 1, "past the canvas limit"},
+        {{"draw", "--at", "-2,0", "A"}, 0, "dots at -2,0 and is cut at the edges of the"},
         {{"render", "--family", "2", "--font", "3", "--fonts", "one", "A"},
          1,
          "one/Z.bin: the file holds no font 3 of family 2"},

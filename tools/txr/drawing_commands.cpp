@@ -156,12 +156,12 @@ void runDraw(DrawOptions options) {
                                              " dots a side: use a shorter text or smaller scales");
         }
         canvasSize = Point{std::max(at.x + size.cx, 1), std::max(at.y + size.cy, 1)};
-    } else if (at.x < 0 || at.y < 0 || at.x + size.cx > canvasSize->x ||
-               at.y + size.cy > canvasSize->y) {
+    }
+    if (at.x < 0 || at.y < 0 || at.x + size.cx > canvasSize->x || at.y + size.cy > canvasSize->y) {
         std::fprintf(stderr,
                      "txr: warning: %s: the drawing measures %s and is cut at the edges "
-                     "of the %s canvas\n",
-                     options.output.c_str(), placed.c_str(), options.canvas.c_str());
+                     "of the %d x %d canvas\n",
+                     options.output.c_str(), placed.c_str(), canvasSize->x, canvasSize->y);
     }
     Canvas canvas(canvasSize->x, canvasSize->y, paper);
     try {
