@@ -63,8 +63,10 @@ TXR_API TxrRenderer* txr_create(void);
 /* Frees the renderer; NULL is ignored. */
 TXR_API void txr_destroy(TxrRenderer* renderer);
 
-/* The font directory as a plain prefix to which "A.bin" etc. are appended: pass it with its
- * trailing separator ("fonts/"), or "" for the current directory. Nothing is checked. */
+/* The font directory, with or without its trailing separator ("fonts/" or "fonts"), or "" for
+ * the current directory. A path that names no directory is kept as a plain prefix to which
+ * "A.bin" etc. are appended, as CTXR::SetPath takes it. Whether the font files exist is not
+ * checked here: a missing one leaves every character blank. */
 TXR_API int txr_set_path(TxrRenderer* renderer, const char* path);
 
 /* SetFont: returns TXR_OK when the selection is accepted, else its refusal code 1 to 5 (then

@@ -62,7 +62,7 @@ class RendererTest(unittest.TestCase):
             self.r.bmp("/nonexistent-dir/x.bmp", b"A")
 
     def test_missing_lists_positions(self):
-        self.assertEqual(self.r.missing(b"A B", family=1, font=2), [1])
+        self.assertEqual(self.r.missing(b"A\xffB", family=1, font=2), [1])
         self.assertEqual(self.r.missing(b"AB"), [])
 
     def test_threads_share_a_renderer(self):
@@ -99,7 +99,7 @@ class LabelTest(unittest.TestCase):
     def test_built_label_reports_problems_by_index(self):
         label = txr.Label(100, 40)
         label.add_box(0, 0, 100, 40, thickness=1)
-        self.assertEqual(label.add_field(2, 2, b"A B", family=1, font=2), 0)
+        self.assertEqual(label.add_field(2, 2, b"A\xffB", family=1, font=2), 0)
         self.assertEqual(label.add_field(2, 20, b"X", family=7), 1)
         label.add_field(-50, 2, "LOT", placement="whole", invert=True)
         image, problems = label.render(txr.Renderer())

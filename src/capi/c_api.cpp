@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -30,6 +31,25 @@ std::string fileExceptionText(CFileException* error) {
     char message[512] = {};
     error->GetErrorMessage(message, sizeof message);
     return message;
+}
+
+bool endsInSeparator(const std::string& path) {
+#ifdef _WIN32
+    if (path.back() == '\\') return true;
+#endif
+    return path.back() == '/';
+}
+
+// The font files' prefix for a path: a directory named without its trailing separator gets one,
+// so that "fonts" finds fonts/A.bin; any other path stays the plain prefix CTXR takes.
+std::string directoryPrefix(const char* path) {
+    std::string prefix(path);
+    std::error_code ignored;
+    if (!prefix.empty() && !endsInSeparator(prefix) &&
+        std::filesystem::is_directory(prefix, ignored)) {
+        prefix += '/';
+    }
+    return prefix;
 }
 
 // Runs `body` (which returns a status), turning every exception into a status and recording the
@@ -123,7 +143,7 @@ void txr_destroy(TxrRenderer* renderer) {
 int txr_set_path(TxrRenderer* renderer, const char* path) {
     return guarded(renderer, [&] {
         if (path == nullptr) throw Failure{TXR_E_NULL, "path is NULL"};
-        renderer->ctxr.SetPath(CString(path));
+        renderer->ctxr.SetPath(CString(directoryPrefix(path)));
         return TXR_OK;
     });
 }

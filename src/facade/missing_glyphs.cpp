@@ -35,6 +35,8 @@ bool hasGlyph(CTXR& ctxr, int code) {
             });
         }
         case 1: {
+            // The code tables give the space no glyph: its fixed cell is blank by design.
+            if (code == ' ') return true;
             CGeneraterB& engine = *ctxr.engineB;
             engine.SetFont();
             if (engine.fontFile == nullptr) engine.TXRB();

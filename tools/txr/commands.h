@@ -9,7 +9,7 @@
 
 namespace txr::tool {
 
-void addRenderCommands(CLI::App& app);   // render, size, missing
+void addRenderCommands(CLI::App& app);   // render, size, missing, charsets
 void addDrawingCommands(CLI::App& app);  // draw, preview
 void addDiffCommand(CLI::App& app);      // diff
 void addFontCommands(CLI::App& app);     // specimen, font build|dump|info

@@ -91,7 +91,7 @@ void runLabel(const LabelOptions& options) {
     png.height = image.height;
     png.stride = image.stride();
     png.rows = image.rows;
-    writePng(options.output, png);
+    writePng(options.output, png, description.label->dpi());
 }
 
 }  // namespace
