@@ -18,6 +18,9 @@
 //   written, the CFileException passes to the caller and nothing of ours is left (a directory or
 //   link in its place stays). When it cannot be read back, FontOut paints nothing.
 // - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - GetStringImage gives the dots of the file GetBmpFile would write, in memory: it uses no
+//   staging file and writes nothing, so threads may render at the same time, each with a CTXR
+//   of its own. It gives an empty image where GetBmpFile writes nothing.
 // - UseCache(&cache) makes every later call read font files through a txr::FontCache shared
 //   with other CTXR objects (see txr/font_cache.h); UseCache(nullptr) goes back to reading them on
 //   every call. Results are the same either way. Copies use the cache of the CTXR they copy.
@@ -25,7 +28,9 @@
 //   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "txr/GeneraterA.h"
 #include "txr/GeneraterB.h"
@@ -33,6 +38,7 @@
 #include "txr/export.h"
 #include "txr/font_cache.h"
 #include "txr/platform.h"
+#include "txr/string_image.h"
 
 class CDibImage;
 
@@ -60,6 +66,10 @@ class TXR_API CTXR {
     void FontOut(CDC* pDC, int x, int y, CString text);
     CSize GetStringSize(CString text);
     void GetBmpFile(CString path, CString text);
+    // The turned one-bit image of `text` for the current selection: the dots of GetBmpFile's
+    // file, top row first, a set bit where the printer prints black. Empty when no selection has
+    // been accepted or GetBmpFile would write nothing.
+    txr::StringImage GetStringImage(CString text);
     // Not owned: the cache must outlive this object or be replaced first.
     void UseCache(txr::FontCache* cache);
 
@@ -85,3 +95,9 @@ class TXR_API CTXR {
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                    unsigned char* bits, const char* path);
 };
+
+namespace txr {
+// The positions in `text` of the bytes that have no glyph in the selected font (family 1: in its
+// character set), asked of the engine as drawing asks it. Every font file is closed afterwards.
+TXR_API std::vector<std::size_t> missingGlyphs(CTXR& txr, const char* text, std::size_t length);
+}  // namespace txr

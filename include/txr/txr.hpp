@@ -82,15 +82,10 @@ class Renderer {
     Renderer& operator=(const Renderer&) = delete;
     ~Renderer() { txr_destroy(handle_); }
 
-    // The directory of the font files; a trailing separator is added when it has none, and an
-    // empty path means the current directory.
+    // The directory of the font files, with or without a trailing separator; an empty path
+    // means the current directory.
     void setFontDirectory(const std::filesystem::path& directory) {
-        std::string prefix = directory.string();
-        if (!prefix.empty() && prefix.back() != '/' &&
-            prefix.back() != static_cast<char>(std::filesystem::path::preferred_separator)) {
-            prefix += static_cast<char>(std::filesystem::path::preferred_separator);
-        }
-        check(txr_set_path(handle_, prefix.c_str()));
+        check(txr_set_path(handle_, directory.string().c_str()));
     }
     // 0 when accepted, else the refusal code 1 to 5 (TXR_REFUSED_... in c_api.h).
     int setFont(int family, int fontType, int scaleH = 1, int scaleV = 1, int rotation = 0,

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -35,6 +36,25 @@ std::string fileExceptionText(CFileException* error) {
     char message[512] = {};
     error->GetErrorMessage(message, sizeof message);
     return message;
+}
+
+bool endsInSeparator(const std::string& path) {
+#ifdef _WIN32
+    if (path.back() == '\\') return true;
+#endif
+    return path.back() == '/';
+}
+
+// The font files' prefix for a path: a directory named without its trailing separator gets one,
+// so that "fonts" finds fonts/A.bin; any other path stays the plain prefix CTXR takes.
+std::string directoryPrefix(const char* path) {
+    std::string prefix(path);
+    std::error_code ignored;
+    if (!prefix.empty() && !endsInSeparator(prefix) &&
+        std::filesystem::is_directory(prefix, ignored)) {
+        prefix += '/';
+    }
+    return prefix;
 }
 
 // Runs `body` (which returns a status), turning every exception into a status and recording the
@@ -147,7 +167,7 @@ int txr_use_cache(TxrRenderer* renderer, TxrFontCache* cache) {
 int txr_set_path(TxrRenderer* renderer, const char* path) {
     return guarded(renderer, [&] {
         if (path == nullptr) throw Failure{TXR_E_NULL, "path is NULL"};
-        renderer->ctxr.SetPath(CString(path));
+        renderer->ctxr.SetPath(CString(directoryPrefix(path)));
         return TXR_OK;
     });
 }
@@ -275,6 +295,52 @@ int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height, 
                 p[2] = GetRValue(colour);
             }
         }
+        return TXR_OK;
+    });
+}
+
+int txr_image_size(TxrRenderer* renderer, const char* text, size_t length, int* width, int* height,
+                   size_t* size) {
+    if (width != nullptr) *width = 0;
+    if (height != nullptr) *height = 0;
+    if (size != nullptr) *size = 0;
+    return guarded(renderer, [&] {
+        if (width == nullptr || height == nullptr || size == nullptr) {
+            throw Failure{TXR_E_NULL, "size is NULL"};
+        }
+        CString bytes = textOf(text, length);
+        CTXR& ctxr = renderer->ctxr;
+        requireReady(ctxr);
+        const CSize drawing = ctxr.GetStringSize(bytes);
+        // The checks drawing makes before it creates the string bitmap.
+        if (ctxr.family < 0 || ctxr.family > 2 || drawing.cx <= 0 || drawing.cy <= 0 ||
+            std::int64_t{drawing.cx} * drawing.cy > txr::kMaxStringDots) {
+            throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
+        }
+        *width = drawing.cx;
+        *height = drawing.cy;
+        *size = (static_cast<size_t>(drawing.cx) + 7) / 8 * static_cast<size_t>(drawing.cy);
+        return TXR_OK;
+    });
+}
+
+int txr_render_image(TxrRenderer* renderer, const char* text, size_t length, uint8_t* rows,
+                     size_t capacity, int* width, int* height) {
+    if (width != nullptr) *width = 0;
+    if (height != nullptr) *height = 0;
+    return guarded(renderer, [&] {
+        if (rows == nullptr) throw Failure{TXR_E_NULL, "rows is NULL"};
+        CString bytes = textOf(text, length);
+        requireReady(renderer->ctxr);
+        const txr::StringImage image = renderer->ctxr.GetStringImage(bytes);
+        if (image.empty()) throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
+        if (capacity < image.rows.size()) {
+            throw Failure{TXR_E_RANGE, "buffer of " + std::to_string(capacity) + " bytes, " +
+                                           std::to_string(image.rows.size()) + " needed"};
+        }
+        std::memcpy(rows, image.rows.data(), image.rows.size());
+        if (width != nullptr) *width = image.width;
+        if (height != nullptr) *height = image.height;
         return TXR_OK;
     });
 }

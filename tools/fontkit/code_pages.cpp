@@ -184,6 +184,25 @@ char32_t characterOf(CharacterMap map, std::uint8_t code) {
     return upperHalf(map)[code - 0x80];
 }
 
+std::optional<std::uint8_t> byteIn(const std::vector<char32_t>& characters, char32_t character) {
+    if (character == kNoCharacter) return std::nullopt;
+    for (std::size_t step = 0; step < characters.size() && step < 256; ++step) {
+        const std::size_t code = (step + 0x20) % 256;
+        if (code < characters.size() && characters[code] == character) {
+            return static_cast<std::uint8_t>(code);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> byteOf(CharacterMap map, char32_t character) {
+    std::vector<char32_t> characters;
+    for (int code = 0; code <= 255; ++code) {
+        characters.push_back(characterOf(map, static_cast<std::uint8_t>(code)));
+    }
+    return byteIn(characters, character);
+}
+
 char32_t nationalCharacter(int charSet, std::uint8_t code) {
     if (charSet < 6 || charSet > 14 || code > 126) return kNoCharacter;
     if (code < 0x20) return kGraphicLow[code];

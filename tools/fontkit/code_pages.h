@@ -16,6 +16,9 @@ enum class CharacterMap { Cp437, Cp850, Cp852, Cp860, Cp863, Cp865, Latin1, Asci
 
 constexpr char32_t kNoCharacter = 0;
 
+// The code page of a family-0 or family-2 font block whose manifest names none.
+constexpr CharacterMap kDefaultCharacterMap = CharacterMap::Cp850;
+
 // "cp437", "437", "cp850", ..., "latin1", "ascii"; nothing for an unknown name.
 std::optional<CharacterMap> characterMapByName(const std::string& name);
 std::string characterMapName(CharacterMap map);
@@ -24,6 +27,13 @@ std::string characterMapName(CharacterMap map);
 // (the smileys, arrows and the house), as a printer does; 0x00 and the 8859-1 control codes
 // stand for no character.
 char32_t characterOf(CharacterMap map, std::uint8_t code);
+
+// The byte of a table of 256 characters (one per byte) that stands for `character`: the
+// printable codes 0x20 to 0xFF first, so that a character the IBM pages also show at a control
+// code (¶ and § at 0x14 and 0x15) gets its printable byte. Nothing when no byte has it.
+std::optional<std::uint8_t> byteIn(const std::vector<char32_t>& characters, char32_t character);
+// The same for a code page.
+std::optional<std::uint8_t> byteOf(CharacterMap map, char32_t character);
 
 // Family-1 character sets 6 to 14 are 7-bit national variants: US-ASCII with other characters at
 // some of the codes 35, 64, 91-94, 96 and 123-126. Gives kNoCharacter above 126 or outside 6-14.

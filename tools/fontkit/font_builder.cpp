@@ -2,10 +2,12 @@
 #include "fontkit/font_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <type_traits>
 
@@ -334,6 +336,8 @@ BdfFont bdfHead(FontFileKind kind, int block, int cellWidth, int cellHeight, int
     font.setProperty("SPACING", proportional ? "P" : "C");
     font.setProperty("FONT_ASCENT", std::clamp(ascent, 0, std::max(cellHeight, 0)));
     font.setProperty("FONT_DESCENT", std::max(cellHeight - std::clamp(ascent, 0, cellHeight), 0));
+    font.setProperty("FAMILY_NAME", fontFileName(kind) + " block " + std::to_string(block));
+    font.setProperty("WEIGHT_NAME", "Medium");
     font.setProperty("CHARSET_REGISTRY", "TXR");
     font.setProperty("CHARSET_ENCODING", letter);
     font.setProperty("TXR_FILE", fontFileName(kind));
@@ -419,13 +423,168 @@ void noteMissing(BuildReport& report, const std::string& where, const PlacedBloc
     report.notes.push_back(note);
 }
 
+// The columns [left, right) and rows [top, bottom) of a picture that hold ink.
+struct InkBox {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+std::optional<InkBox> inkBox(const GlyphPicture& picture) {
+    std::optional<InkBox> box;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (!picture.ink(x, y)) continue;
+            if (!box) box = InkBox{x, y, x + 1, y + 1};
+            box->left = std::min(box->left, x);
+            box->right = std::max(box->right, x + 1);
+            box->top = std::min(box->top, y);
+            box->bottom = std::max(box->bottom, y + 1);
+        }
+    }
+    return box;
+}
+
+GlyphPicture cropped(const GlyphPicture& picture, int left, int top, int width, int height) {
+    GlyphPicture out;
+    for (int y = top; y < top + height; ++y) {
+        std::string row;
+        for (int x = left; x < left + width; ++x) row += picture.ink(x, y) ? '#' : '.';
+        out.rows.push_back(row);
+    }
+    return out;
+}
+
+// The printer shows a glyph drawn alone within its cell's rows and, left to right, from the pen
+// to its advance (a fixed cell: the cell's width); ink outside is cut. Each glyph whose ink
+// leaves that room is moved inside it, its advance widened to hold its ink, and what is still
+// too large cropped; every change is noted.
+void fitInk(const std::string& where, bool proportional, PlacedBlock& placed, BuildReport& report) {
+    for (PlacedGlyph& glyph : placed.glyphs) {
+        const std::optional<InkBox> box = inkBox(glyph.picture);
+        if (!box) continue;
+        const int room = proportional ? glyph.advance : placed.cellWidth;
+        const int left = glyph.leftOffset + box->left;
+        const int right = glyph.leftOffset + box->right;
+        const int top = placed.baseline - glyph.ascent + box->top;
+        const int bottom = placed.baseline - glyph.ascent + box->bottom;
+        if (left >= 0 && right <= room && top >= 0 && bottom <= placed.cellHeight) continue;
+
+        const PlacedGlyph before = glyph;
+        int width = box->right - box->left;
+        int height = box->bottom - box->top;
+        int newLeft = left;
+        if (proportional) {
+            if (newLeft < 0) {
+                glyph.advance -= newLeft;
+                newLeft = 0;
+            }
+            glyph.advance = std::max(glyph.advance, newLeft + width);
+        } else {
+            width = std::min(width, placed.cellWidth);
+            newLeft = std::clamp(newLeft, 0, placed.cellWidth - width);
+        }
+        height = std::min(height, placed.cellHeight);
+        const int newTop = std::clamp(top, 0, placed.cellHeight - height);
+        glyph.picture = cropped(before.picture, box->left, box->top, width, height);
+        glyph.leftOffset = newLeft;
+        glyph.ascent = placed.baseline - newTop;
+        std::string note = where + ": " + hexCode(glyph.code) + " fitted inside its " +
+                           (proportional ? "advance" : "cell") + ": ink moved by " +
+                           std::to_string(newLeft - left) + "," + std::to_string(newTop - top);
+        if (glyph.advance != before.advance) {
+            note += ", advance " + std::to_string(before.advance) + " -> " +
+                    std::to_string(glyph.advance);
+        }
+        if (width < box->right - box->left || height < box->bottom - box->top) {
+            note += ", cropped to " + std::to_string(width) + " x " + std::to_string(height);
+        }
+        report.notes.push_back(note);
+    }
+}
+
+// Family 0's fonts 17 to 24 are the printer's bold faces.
+bool isBoldRole(FontFileKind kind, int block) {
+    return kind == FontFileKind::A && block >= 17;
+}
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The XLFD name's fields 3 (weight), 13 and 14 (registry and encoding) set to the properties.
+void nameFromProperties(BdfFont& font) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream parts(font.name);
+    while (std::getline(parts, field, '-')) fields.push_back(field);
+    if (fields.size() != 15) return;
+    fields[3] = font.property("WEIGHT_NAME")->value;
+    fields[13] = font.property("CHARSET_REGISTRY")->value;
+    fields[14] = font.property("CHARSET_ENCODING")->value;
+    for (const std::size_t i : {3, 13, 14}) {
+        std::transform(fields[i].begin(), fields[i].end(), fields[i].begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    font.name.clear();
+    for (std::size_t i = 0; i < fields.size(); ++i) font.name += (i ? "-" : "") + fields[i];
+}
+
+// A dumped block of file A or Z given its weight, family and Unicode encodings (see dumpFontFile).
+void describeForReaders(FontFileKind kind, int block, CharacterMap map, BdfFont& font) {
+    if (isBoldRole(kind, block)) font.setProperty("WEIGHT_NAME", "Bold");
+    std::vector<char32_t> characters;
+    bool unique = true;
+    for (const BdfGlyph& glyph : font.glyphs) {
+        const char32_t character = glyph.code >= 0 && glyph.code <= 255
+                                       ? characterOf(map, static_cast<std::uint8_t>(glyph.code))
+                                       : kNoCharacter;
+        // Read back, each character gives the byte byteOf finds for it.
+        unique = unique && character != kNoCharacter && byteOf(map, character) == glyph.code;
+        characters.push_back(character);
+    }
+    font.setProperty("TXR_CODE_PAGE", characterMapName(map));
+    if (unique) {
+        for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+            font.glyphs[i].code = static_cast<int>(characters[i]);
+        }
+        font.setProperty("CHARSET_REGISTRY", "ISO10646");
+        font.setProperty("CHARSET_ENCODING", "1");
+    } else {
+        font.setProperty("CHARSET_REGISTRY", "IBM-" + upperCase(characterMapName(map)));
+        font.setProperty("CHARSET_ENCODING", "0");
+    }
+    nameFromProperties(font);
+}
+
+// A BDF whose glyphs are encoded in Unicode through TXR_CODE_PAGE, turned back to bytes.
+BdfFont withByteCodes(const BdfFont& font) {
+    const BdfProperty* codePage = font.property("TXR_CODE_PAGE");
+    const BdfProperty* registry = font.property("CHARSET_REGISTRY");
+    if (!codePage || !registry || upperCase(registry->value) != "ISO10646") return font;
+    const std::optional<CharacterMap> map = characterMapByName(codePage->value);
+    if (!map) throw FontKitError("TXR_CODE_PAGE " + codePage->value + " is not a code page");
+    BdfFont bytes = font;
+    for (BdfGlyph& glyph : bytes.glyphs) {
+        const std::optional<std::uint8_t> code =
+            glyph.code > 0 ? byteOf(*map, static_cast<char32_t>(glyph.code)) : std::nullopt;
+        if (!code) {
+            throw FontKitError("glyph \"" + glyph.name + "\": " +
+                               unicodeName(static_cast<char32_t>(std::max(glyph.code, 0))) +
+                               " has no byte in " + codePage->value);
+        }
+        glyph.code = *code;
+    }
+    return bytes;
+}
+
 // A block of file A (FontBlockA) or of file Z (FontBlockZ) from a BDF or from placed glyphs.
 template <typename Block>
 Block blockFromBdf(FontFileKind kind, const BdfFont& font, int defaultBlock, int* blockNumber) {
+    const BdfFont bytes = withByteCodes(font);
     if constexpr (std::is_same_v<Block, FontBlockA>) {
-        return blockAFromBdf(kind, font, defaultBlock, blockNumber);
+        return blockAFromBdf(kind, bytes, defaultBlock, blockNumber);
     } else {
-        return blockZFromBdf(font, defaultBlock, blockNumber);
+        return blockZFromBdf(bytes, defaultBlock, blockNumber);
     }
 }
 template <typename Block>
@@ -452,9 +611,9 @@ std::vector<Block> blocksOfManifest(const Manifest& manifest, const FileSpec& fi
             continue;
         }
         const std::string where = blockName(file.kind, blockSpec.number);
-        const PlacedBlock placed =
-            placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
+        PlacedBlock placed = placeBlock(manifest, blockSpec, blockCharacters(blockSpec), cache);
         noteMissing(report, where, placed, "codes");
+        fitInk(where, blockSpec.proportional, placed, report);
         blocks[blockSpec.number] = blockFromPlaced<Block>(where, blockSpec, placed);
     }
     return inOrder(file.kind, blocks);
@@ -558,7 +717,11 @@ std::vector<std::string> buildManifest(const Manifest& manifest, const std::stri
     return written;
 }
 
-std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint8_t>& bytes) {
+std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint8_t>& bytes,
+                                  const Manifest* manifest) {
+    auto codePage = [&](int number) {
+        return manifest ? manifest->codePage(kind, number) : kDefaultCharacterMap;
+    };
     std::vector<BdfFont> fonts;
     if (isFamilyOne(kind)) {
         const int resolution = resolutionOfB(kind);
@@ -614,6 +777,7 @@ std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint
                                   block.baseLine, true);
             bdf.setProperty("TXR_BASELINE", block.baseLine);
             addBdfGlyphs(bdf, block.glyphs);
+            describeForReaders(kind, static_cast<int>(i), codePage(static_cast<int>(i)), bdf);
             fonts.push_back(std::move(bdf));
         }
         return fonts;
@@ -629,6 +793,7 @@ std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint
         bdf.setProperty("TXR_LAST_CODE", block.lastCode);
         bdf.setProperty("TXR_BASELINE", block.baseLine);
         addBdfGlyphs(bdf, block.glyphs);
+        describeForReaders(kind, number, codePage(number), bdf);
         fonts.push_back(std::move(bdf));
     }
     return fonts;

@@ -42,9 +42,15 @@ int fileResolution(FontFileKind kind);
 // One BDF per block. Every byte the file holds is in the BDFs: the standard properties give
 // sizes and ascent, TXR_FILE, TXR_BLOCK, TXR_FIRST_CODE, TXR_LAST_CODE, TXR_BASELINE (as the file
 // stores it), TXR_CELL_WIDTH and TXR_CELL_HEIGHT the block header, TXR_GLYPH_WIDTHS the stored
-// widths that differ from the glyph box. File B blocks use glyph numbers as encodings. Throws
+// widths that differ from the glyph box. File B blocks use glyph numbers as encodings. Blocks of
+// files A and Z are encoded in Unicode (CHARSET_REGISTRY ISO10646, CHARSET_ENCODING 1, so that
+// FreeType and other readers look glyphs up by character) through the block's code page, which
+// TXR_CODE_PAGE names: the one `manifest` gives the block, else kDefaultCharacterMap. A block
+// with a byte that stands for no character, or for one another byte has too, keeps its bytes as
+// encodings under the code page's own name (CHARSET_REGISTRY IBM-CP850, ...). Throws
 // FontKitError for a file that breaks its layout.
-std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint8_t>& bytes);
+std::vector<BdfFont> dumpFontFile(FontFileKind kind, const std::vector<std::uint8_t>& bytes,
+                                  const Manifest* manifest = nullptr);
 
 // The file made from BDFs, one per block, in TXR_BLOCK order (or the order given where they
 // carry none). BDFs from elsewhere work too: missing TXR_ properties are taken from the

@@ -41,7 +41,7 @@ GlyphPicture trimPicture(const GlyphPicture& picture, int& leftCut, int& topCut)
 
 std::vector<char32_t> blockCharacters(const BlockSpec& block) {
     std::vector<char32_t> characters(256, kNoCharacter);
-    const CharacterMap map = block.characterMap.value_or(CharacterMap::Cp850);
+    const CharacterMap map = block.codePage();
     for (int code = block.firstCode; code <= block.lastCode; ++code) {
         characters[static_cast<std::size_t>(code)] =
             characterOf(map, static_cast<std::uint8_t>(code));

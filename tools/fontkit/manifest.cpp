@@ -306,6 +306,15 @@ Manifest parseManifest(const std::string& text, const std::string& sourceName,
     return ManifestParser(text, sourceName).parse(folder);
 }
 
+CharacterMap Manifest::codePage(FontFileKind kind, int number) const {
+    if (const FileSpec* spec = file(kind)) {
+        for (const BlockSpec& block : spec->blocks) {
+            if (block.number == number) return block.codePage();
+        }
+    }
+    return kDefaultCharacterMap;
+}
+
 Manifest readManifestFile(const std::string& path) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return parseManifest(readFileText(path, kManifestMaxSize), path, folder.empty() ? "." : folder);

@@ -51,6 +51,7 @@ struct BlockSpec {
     std::vector<GlyphOverride> overrides;
 
     const GlyphOverride* overrideFor(int code) const;
+    CharacterMap codePage() const { return characterMap.value_or(kDefaultCharacterMap); }
 };
 
 struct FileSpec {
@@ -69,6 +70,9 @@ struct Manifest {
     // manifest's folder, then each search path. Throws FontKitError when none exists.
     std::string resolveFontPath(const std::string& name) const;
     const FileSpec* file(FontFileKind kind) const;
+    // The code page of block `number` of file `kind` (kDefaultCharacterMap when the manifest does
+    // not describe that block).
+    CharacterMap codePage(FontFileKind kind, int number) const;
 };
 
 // Parses manifest text. Errors name the source and line ("manifest.txt:12: ..."). Throws

@@ -32,7 +32,7 @@ void onPngWarning(png_structp, png_const_charp) {}
 
 // Runs libpng on an open file. Kept free of C++ objects with destructors between setjmp and
 // the possible longjmp.
-bool encode(std::FILE* file, PngKind kind, int width, int height,
+bool encode(std::FILE* file, PngKind kind, int width, int height, int dotsPerInch,
             const std::vector<const std::uint8_t*>& rows, PngWriteState& state) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
@@ -51,6 +51,11 @@ bool encode(std::FILE* file, PngKind kind, int width, int height,
                  kind == PngKind::OneBitGrey ? 1 : 8,
                  kind == PngKind::OneBitGrey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (dotsPerInch > 0) {
+        // 203 dpi: 7992 dots per metre; 300 dpi: 11811.
+        const auto perMetre = static_cast<png_uint_32>((dotsPerInch * 10000L + 127) / 254);
+        png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
     png_write_info(png, info);
     // In a grey PNG a set bit is white; our rows use a set bit for ink.
     if (kind == PngKind::OneBitGrey) png_set_invert_mono(png);
@@ -60,16 +65,16 @@ bool encode(std::FILE* file, PngKind kind, int width, int height,
     return true;
 }
 
-bool writePng(const std::string& path, PngKind kind, int width, int height,
+bool writePng(const std::string& path, PngKind kind, int width, int height, int dotsPerInch,
               const std::vector<const std::uint8_t*>& rows, std::string& error) {
     const std::string temporary = temporaryPathBeside(path);
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
-        error = path + ": cannot create " + temporary + ": " + std::strerror(errno);
+        error = path + ": cannot write: " + std::strerror(errno);
         return false;
     }
     PngWriteState state;
-    bool ok = encode(file, kind, width, height, rows, state);
+    bool ok = encode(file, kind, width, height, dotsPerInch, rows, state);
     if (std::ferror(file) && ok) {
         ok = false;
         state.message = std::strerror(errno);
@@ -104,7 +109,8 @@ bool writesPng() {
     return true;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error) {
+bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
+                    int dotsPerInch) {
     if (!checkSize(path, image.width, image.height, error)) return false;
     const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
     if (image.stride < needed ||
@@ -116,10 +122,11 @@ bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::stri
     for (int y = 0; y < image.height; ++y) {
         rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
     }
-    return writePng(path, PngKind::OneBitGrey, image.width, image.height, rows, error);
+    return writePng(path, PngKind::OneBitGrey, image.width, image.height, dotsPerInch, rows, error);
 }
 
-bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error) {
+bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error,
+                 int dotsPerInch) {
     if (!checkSize(path, image.width, image.height, error)) return false;
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
     if (image.pixels.size() / stride < static_cast<std::size_t>(image.height)) {
@@ -130,7 +137,7 @@ bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& er
     for (int y = 0; y < image.height; ++y) {
         rows.push_back(image.pixels.data() + static_cast<std::size_t>(y) * stride);
     }
-    return writePng(path, PngKind::Rgb, image.width, image.height, rows, error);
+    return writePng(path, PngKind::Rgb, image.width, image.height, dotsPerInch, rows, error);
 }
 
 }  // namespace txr::fontkit

@@ -13,8 +13,12 @@ namespace txr::fontkit {
 constexpr int kPngMaxSide = 1 << 15;
 
 // Write to a temporary file beside `path` and rename it; false with `error` set (path and reason)
-// when the image is malformed or cannot be written. A failure leaves no file behind.
-bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error);
-bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error);
+// when the image is malformed or cannot be written. A failure leaves no file behind. With
+// `dotsPerInch` above 0 the file records that resolution (a pHYs chunk in dots per metre) so that
+// viewers show it at print size.
+bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
+                    int dotsPerInch = 0);
+bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error,
+                 int dotsPerInch = 0);
 
 }  // namespace txr::fontkit

@@ -18,11 +18,11 @@ bool writesPng() {
     return false;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& error) {
+bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& error, int) {
     return refuse(path, error);
 }
 
-bool writeRgbPng(const std::string& path, const RgbImage&, std::string& error) {
+bool writeRgbPng(const std::string& path, const RgbImage&, std::string& error, int) {
     return refuse(path, error);
 }
 

@@ -19,6 +19,7 @@ std::unique_ptr<TemporaryDirectory> writeBundledSet() {
     }
     auto directory = std::make_unique<TemporaryDirectory>("txr-fonts");
     for (const BundledFont& font : fonts) {
+        directory->willHold(font.name);
         const std::string path = (directory->path() / font.name).string();
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(font.bytes),

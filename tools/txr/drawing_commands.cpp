@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -94,6 +95,8 @@ fontkit::RgbImage canvasPicture(const Canvas& canvas, int left, int top, int wid
 class PrivateWorkingDirectory {
   public:
     PrivateWorkingDirectory() : previous_(fs::current_path()), root_("txr-draw") {
+        root_.willHold("string.bmp");
+        root_.willHold("run");
         fs::create_directory(root_.path() / "run");
         fs::current_path(root_.path() / "run");
     }
@@ -122,7 +125,7 @@ struct DrawOptions {
 };
 
 void runDraw(DrawOptions options) {
-    const std::string text = selectedText(options.selection);
+    const std::string typed = selectedText(options.selection);
     imageFormatOf(options.output);
     const Point at = parsePair(options.at, ',', "--at");
     const COLORREF paper = parseColour(options.paper);
@@ -133,6 +136,7 @@ void runDraw(DrawOptions options) {
     if (options.selection.fonts) options.selection.fonts = absolutePath(*options.selection.fonts);
     PrivateWorkingDirectory workingDirectory;
     SelectedRenderer renderer(options.selection);
+    const std::string text = renderer.bytesOf(typed);
     const CString bytes(text.data(), static_cast<int>(text.size()));
     // Measured on a copy: engine state carries from call to call, and FontOut must come first.
     CTXR measurer(renderer.ctxr());
@@ -142,9 +146,22 @@ void runDraw(DrawOptions options) {
     if (size.cx <= 0 || size.cy <= 0 || std::int64_t{size.cx} * size.cy > kMaxStringDots) {
         throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(measurer));
     }
+    const std::string placed =
+        std::to_string(size.cx) + " x " + std::to_string(size.cy) + " dots at " + options.at;
     if (!canvasSize) {
-        canvasSize = Point{std::clamp(at.x + size.cx, 1, kMaxCanvasSide),
-                           std::clamp(at.y + size.cy, 1, kMaxCanvasSide)};
+        if (at.x + size.cx > kMaxCanvasSide || at.y + size.cy > kMaxCanvasSide) {
+            throw ToolError(kExitFailed, options.output + ": the drawing measures " + placed +
+                                             ", past the canvas limit of " +
+                                             std::to_string(kMaxCanvasSide) +
+                                             " dots a side: use a shorter text or smaller scales");
+        }
+        canvasSize = Point{std::max(at.x + size.cx, 1), std::max(at.y + size.cy, 1)};
+    }
+    if (at.x < 0 || at.y < 0 || at.x + size.cx > canvasSize->x || at.y + size.cy > canvasSize->y) {
+        std::fprintf(stderr,
+                     "txr: warning: %s: the drawing measures %s and is cut at the edges "
+                     "of the %d x %d canvas\n",
+                     options.output.c_str(), placed.c_str(), canvasSize->x, canvasSize->y);
     }
     Canvas canvas(canvasSize->x, canvasSize->y, paper);
     try {
@@ -153,7 +170,8 @@ void runDraw(DrawOptions options) {
         error->Delete();
         throw ToolError(kExitFailed, "FontOut could not write its staging file");
     }
-    writePicture(output, canvasPicture(canvas, 0, 0, canvas.width(), canvas.height()));
+    writePicture(output, canvasPicture(canvas, 0, 0, canvas.width(), canvas.height()),
+                 options.selection.dpi);
 }
 
 template <class Engine, std::size_t kCount>
@@ -230,22 +248,24 @@ struct PreviewOptions {
 };
 
 void runPreview(const PreviewOptions& options) {
-    const std::string text = selectedText(options.selection);
-    if (text.size() != 1) {
-        throw CLI::ValidationError("TEXT", "preview takes exactly one character (byte)");
-    }
+    const std::string typed = selectedText(options.selection);
     imageFormatOf(options.output);
     std::optional<Point> canvasSize;
     if (!options.canvas.empty()) canvasSize = parseCanvasSize(options.canvas);
 
     SelectedRenderer renderer(options.selection);
+    const std::string text = renderer.bytesOf(typed);
+    if (text.size() != 1) {
+        throw CLI::ValidationError("TEXT", "preview takes exactly one character");
+    }
     fetchGlyph(renderer.ctxr(), static_cast<unsigned char>(text[0]));
     const COLORREF paper = RGB(255, 255, 255);
     const Point side = canvasSize.value_or(Point{kPreviewCanvasSide, kPreviewCanvasSide});
     Canvas canvas(side.x, side.y, paper);
     drawPreview(renderer.ctxr(), canvas.dc());
     if (canvasSize) {
-        writePicture(options.output, canvasPicture(canvas, 0, 0, side.x, side.y));
+        writePicture(options.output, canvasPicture(canvas, 0, 0, side.x, side.y),
+                     options.selection.dpi);
         return;
     }
     int left = side.x, top = side.y, right = -1, bottom = -1;
@@ -267,7 +287,8 @@ void runPreview(const PreviewOptions& options) {
     right = std::min(side.x - 1, right + kPreviewMargin);
     bottom = std::min(side.y - 1, bottom + kPreviewMargin);
     writePicture(options.output,
-                 canvasPicture(canvas, left, top, right - left + 1, bottom - top + 1));
+                 canvasPicture(canvas, left, top, right - left + 1, bottom - top + 1),
+                 options.selection.dpi);
 }
 
 }  // namespace

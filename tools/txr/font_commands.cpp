@@ -1,7 +1,9 @@
 // txr specimen and txr font build|dump|info: thin commands over the font kit.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "commands.h"
 #include "fontkit/bdf.h"
@@ -26,6 +28,12 @@ const std::vector<std::string> kKindNames = {"A", "A300", "B", "B300", "Z"};
 
 // The layout given with --kind, else the one the file name says (A.bin, B300.bin, ...).
 fk::FontFileKind kindOf(const std::string& kind, const std::string& path) {
+    if (!kind.empty() &&
+        std::find(kKindNames.begin(), kKindNames.end(), kind) == kKindNames.end()) {
+        throw CLI::ValidationError("--kind", path + ": --kind " + kind +
+                                                 " is not a font file layout (A, A300, B, B300 "
+                                                 "or Z)");
+    }
     const std::string name = kind.empty() ? fs::path(path).filename().string() : kind + ".bin";
     if (const auto found = fk::fontFileKindByName(name)) return *found;
     throw CLI::ValidationError("--kind", path +
@@ -34,8 +42,9 @@ fk::FontFileKind kindOf(const std::string& kind, const std::string& path) {
 }
 
 void addKindOption(CLI::App& command, std::string& kind) {
-    command.add_option("--kind", kind, "Font file layout, when the file name does not say it")
-        ->check(CLI::IsMember(kKindNames));
+    command.add_option("--kind", kind,
+                       "Font file layout, when the file name does not say it: A, A300, B, B300 "
+                       "or Z");
 }
 
 struct FileOptions {
@@ -62,12 +71,26 @@ void runInfo(const FileOptions& options) {
         stdout);
 }
 
+// An output folder and its parents, made where missing.
+void makeFolder(const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        throw ToolError(kExitFailed, folder + ": cannot make the folder: " + error.message());
+}
+
 void runDump(const FileOptions& options) {
     const fk::FontFileKind kind = kindOf(options.kind, options.file);
-    const auto fonts = fk::dumpFontFile(kind, fk::readFileBytes(options.file, kMaxFontFileSize));
-    std::error_code error;
-    fs::create_directories(options.output, error);
-    if (error) throw ToolError(kExitFailed, options.output + ": " + error.message());
+    // The code pages of the blocks, from the manifest beside the file when there is one.
+    std::optional<fk::Manifest> manifest;
+    const fs::path manifestPath = fs::path(options.file).parent_path() / "manifest.txt";
+    std::error_code ignored;
+    if (fs::is_regular_file(manifestPath, ignored)) {
+        manifest = fk::readManifestFile(manifestPath.string());
+    }
+    const auto fonts = fk::dumpFontFile(kind, fk::readFileBytes(options.file, kMaxFontFileSize),
+                                        manifest ? &*manifest : nullptr);
+    makeFolder(options.output);
     const std::string stem = fs::path(fk::fontFileName(kind)).stem().string();
     for (std::size_t block = 0; block < fonts.size(); ++block) {
         char name[32];
@@ -99,6 +122,7 @@ void runBuild(const FileOptions& options) {
         }
         const fk::Manifest manifest = fk::readManifestFile(options.manifest);
         if (!fk::readsStandardFonts()) requireBdfBlocks(options.manifest, manifest);
+        makeFolder(options.output);
         fk::BuildReport report;
         const auto written = fk::buildManifest(manifest, options.output, report);
         for (const auto& note : report.notes) std::fprintf(stderr, "note: %s\n", note.c_str());
@@ -109,6 +133,8 @@ void runBuild(const FileOptions& options) {
     const fk::FontFileKind kind = kindOf(options.kind, options.output);
     std::vector<fk::BdfFont> fonts;
     for (const std::string& path : options.bdfs) fonts.push_back(fk::readBdfFile(path));
+    const fs::path folder = fs::path(options.output).parent_path();
+    if (!folder.empty()) makeFolder(folder.string());
     fk::writeFileAtomically(options.output, fk::buildFromBdf(kind, fonts));
     std::printf("wrote %s\n", options.output.c_str());
 }

@@ -51,8 +51,11 @@ ImageFormat imageFormatOf(const std::string& path) {
 }
 
 std::string outputOptionHelp(const std::string& what) {
-    return what + (fontkit::writesPng() ? ", ending in .bmp or .png"
-                                        : ", ending in .bmp (this build writes no PNG)");
+    return what + (fontkit::writesPng()
+                       ? ", ending in .bmp or .png (a PNG's sides are at most " +
+                             std::to_string(fontkit::kPngMaxSide) +
+                             " dots; it records the --dpi resolution)"
+                       : std::string(", ending in .bmp (this build writes no PNG)"));
 }
 
 void writeLibraryBmp(CTXR& ctxr, const std::string& path, const CString& text) {
@@ -139,15 +142,19 @@ std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image) {
     return bytes;
 }
 
-void writePng(const std::string& path, const fontkit::OneBitImage& image) {
+void writePng(const std::string& path, const fontkit::OneBitImage& image, int dotsPerInch) {
     std::string error;
-    if (!fontkit::writeOneBitPng(path, image, error)) throw ToolError(kExitFailed, error);
+    if (!fontkit::writeOneBitPng(path, image, error, dotsPerInch)) {
+        throw ToolError(kExitFailed, error);
+    }
 }
 
-void writePicture(const std::string& path, const fontkit::RgbImage& image) {
+void writePicture(const std::string& path, const fontkit::RgbImage& image, int dotsPerInch) {
     if (imageFormatOf(path) == ImageFormat::png) {
         std::string error;
-        if (!fontkit::writeRgbPng(path, image, error)) throw ToolError(kExitFailed, error);
+        if (!fontkit::writeRgbPng(path, image, error, dotsPerInch)) {
+            throw ToolError(kExitFailed, error);
+        }
         return;
     }
     const std::vector<std::uint8_t> bytes = colourBmpBytes(image);
@@ -160,10 +167,14 @@ void writePicture(const std::string& path, const fontkit::RgbImage& image) {
 }
 
 std::string nothingDrawn(const CTXR& ctxr) {
-    return "nothing drawn: the drawing measures " + std::to_string(ctxr.stringWidth) + " x " +
-           std::to_string(ctxr.stringHeight) +
-           " dots (an empty text, or more than the library's limit of " +
-           std::to_string(kMaxStringDots) + " dots)";
+    const std::string measure =
+        std::to_string(ctxr.stringWidth) + " x " + std::to_string(ctxr.stringHeight) + " dots";
+    if (ctxr.stringWidth <= 0 || ctxr.stringHeight <= 0) {
+        return "nothing drawn: the drawing measures " + measure +
+               " (an empty text, or characters without width)";
+    }
+    return "nothing drawn: the drawing measures " + measure +
+           ", more than the library's limit of " + std::to_string(kMaxStringDots) + " dots";
 }
 
 }  // namespace txr::tool

@@ -35,10 +35,11 @@ fontkit::OneBitImage blackDotRows(const OneBitImage& image);
 // would not fit the format's 32-bit sizes.
 std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image);
 
-// Throw ToolError(kExitFailed) with the path and the reason when the file cannot be written.
-void writePng(const std::string& path, const fontkit::OneBitImage& image);
+// Throw ToolError(kExitFailed) with the path and the reason when the file cannot be written. A
+// PNG records `dotsPerInch` when it is above 0 (BMP files keep the library's 120 dots per metre).
+void writePng(const std::string& path, const fontkit::OneBitImage& image, int dotsPerInch);
 // As BMP or PNG by the name's ending (see imageFormatOf).
-void writePicture(const std::string& path, const fontkit::RgbImage& image);
+void writePicture(const std::string& path, const fontkit::RgbImage& image, int dotsPerInch = 0);
 
 // "nothing drawn" in words, with the measure the library took.
 std::string nothingDrawn(const CTXR& ctxr);

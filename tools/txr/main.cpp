@@ -5,6 +5,7 @@
 
 #include "CLI/CLI.hpp"
 #include "commands.h"
+#include "temporary_directory.h"
 #include "tool_error.h"
 #include "txr/platform/afx.h"
 
@@ -24,11 +25,14 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
                    const std::string& where) {
     CLI::App app{
         "txr: text as the label printer prints it with its bitmap fonts.\n"
-        "Exit codes: 0 done, 1 a file could not be read or written or nothing was drawn, "
-        "2 the font selection was refused, 3 diff found differences or missing found bytes "
-        "without glyphs, 64 bad arguments or what this build lacks (PNG, standard fonts).",
+        "Exit codes: 0 done, 1 a file could not be read or written, a font file is missing or "
+        "lacks the font, a character has no byte in the selected set, or nothing was drawn, "
+        "2 the font selection was refused, 3 diff found differences or missing found "
+        "characters without glyphs, 64 bad arguments or what this build lacks (PNG, standard "
+        "fonts).",
         "txr"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "txr " TXR_TOOL_VERSION);
     app.failure_message(CLI::FailureMessage::help);
     // Options are --name everywhere; on Windows a word starting with / is a path, not an option.
     app.allow_windows_style_options(false);
@@ -36,6 +40,7 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
     addDrawingCommands(app);
     addDiffCommand(app);
     addFontCommands(app);
+    addLabelCommand(app);
     if (withBatch) addBatchCommand(app);
     commandExitCode() = kExitOk;
     try {
@@ -69,6 +74,7 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
 
 int main(int argc, char** argv) {
     using namespace txr::tool;
+    removeOnSignals();
     const int code = runCommandLine([&](CLI::App& app) { app.parse(argc, argv); }, true);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "txr: cannot write to standard output\n");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "commands.h"
 #include "facade/string_render.h"
@@ -21,9 +22,10 @@ struct RenderOptions {
 };
 
 void runRender(const RenderOptions& options) {
-    const std::string text = selectedText(options.selection);
+    const std::string typed = selectedText(options.selection);
     const ImageFormat format = imageFormatOf(options.output);
     SelectedRenderer renderer(options.selection);
+    const std::string text = renderer.bytesOf(typed);
     const CString bytes(text.data(), static_cast<int>(text.size()));
     if (format == ImageFormat::bmp) {
         writeLibraryBmp(renderer.ctxr(), options.output, bytes);
@@ -33,84 +35,63 @@ void runRender(const RenderOptions& options) {
     if (!renderStringImage(renderer.ctxr(), bytes, image)) {
         throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(renderer.ctxr()));
     }
-    writePng(options.output, blackDotRows(image));
+    writePng(options.output, blackDotRows(image), options.selection.dpi);
 }
 
 void runSize(const Selection& selection) {
-    const std::string text = selectedText(selection);
+    const std::string typed = selectedText(selection);
     SelectedRenderer renderer(selection);
+    const std::string text = renderer.bytesOf(typed);
     const CSize size =
         renderer.ctxr().GetStringSize(CString(text.data(), static_cast<int>(text.size())));
     std::printf("%d %d\n", size.cx, size.cy);
 }
 
-// Whether `fetch` puts anything into `buffer`: an engine that finds no glyph leaves its buffers
-// as they were, so a buffer filled with 0x00 and then with 0xFF that keeps both fillings through
-// a fetch received nothing.
-template <class Fetch>
-bool fetchesSomething(unsigned char* buffer, std::size_t size, Fetch fetch) {
-    for (const unsigned char filling : {0x00, 0xFF}) {
-        std::memset(buffer, filling, size);
-        fetch();
-        if (std::any_of(buffer, buffer + size, [&](unsigned char b) { return b != filling; })) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Whether the selected font has a glyph for `code`, asked of the family's engine as the facade
-// asks it when drawing.
-bool hasGlyph(CTXR& ctxr, int code) {
-    switch (ctxr.family) {
-        case 0: {
-            CGeneraterA& engine = *ctxr.engineA;
-            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
-                engine.SetCharCode(code);
-                engine.TXRA();
-            });
-        }
-        case 1: {
-            CGeneraterB& engine = *ctxr.engineB;
-            engine.SetFont();
-            if (engine.fontFile == nullptr) engine.TXRB();
-            return fetchesSomething(engine.glyphBuffer, sizeof engine.glyphBuffer,
-                                    [&] { engine.SetcharCode(code); });
-        }
-        case 2: {
-            CGeneraterZ& engine = *ctxr.engineZ;
-            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
-                engine.SetCharCode(code);
-                engine.TXRZ();
-            });
-        }
-        default:
-            return false;
-    }
-}
-
 void runMissing(const Selection& selection) {
-    const std::string text = selectedText(selection);
+    const std::string typed = selectedText(selection);
     SelectedRenderer renderer(selection);
     CTXR& ctxr = renderer.ctxr();
-    bool known[256] = {};
-    bool present[256] = {};
-    int missing = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto code = static_cast<unsigned char>(text[i]);
-        if (!known[code]) {
-            present[code] = hasGlyph(ctxr, code);
-            known[code] = true;
-        }
-        if (!present[code]) {
-            std::printf("%zu 0x%02X\n", i, code);
-            ++missing;
+    // Each character: its position, its code point when typed in UTF-8, and its byte if any.
+    std::vector<EncodedCharacter> characters;
+    if (selection.encoding == "utf-8") {
+        characters = encodeCharacters(typed, renderer.characterBytes());
+    } else {
+        for (std::size_t i = 0; i < typed.size(); ++i) {
+            characters.push_back({i, 0, static_cast<std::uint8_t>(typed[i])});
         }
     }
-    closeFontFiles(ctxr);
+    // A character without a byte is missing; the bytes of the others are asked of the library.
+    std::vector<bool> absent(characters.size(), false);
+    std::string bytes;
+    std::vector<std::size_t> characterOfByte;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        if (!characters[i].byte) {
+            absent[i] = true;
+            continue;
+        }
+        bytes.push_back(static_cast<char>(*characters[i].byte));
+        characterOfByte.push_back(i);
+    }
+    for (const std::size_t position : missingGlyphs(ctxr, bytes.data(), bytes.size())) {
+        absent[characterOfByte[position]] = true;
+    }
+    int missing = 0;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        if (!absent[i]) continue;
+        const EncodedCharacter& character = characters[i];
+        std::string line = std::to_string(character.position);
+        if (selection.encoding == "utf-8") line += " " + fontkit::unicodeName(character.codePoint);
+        if (character.byte) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, " 0x%02X", static_cast<unsigned>(*character.byte));
+            line += hex;
+        }
+        std::printf("%s\n", line.c_str());
+        ++missing;
+    }
     if (missing > 0) {
-        std::fprintf(stderr, "txr: %d of %zu bytes have no glyph in family %d font %d\n", missing,
-                     text.size(), selection.family, selection.font);
+        std::fprintf(stderr, "txr: %d of %zu characters have no glyph in family %d font %d\n",
+                     missing, characters.size(), selection.family, selection.font);
         commandExitCode() = kExitDifferent;
     }
 }
@@ -137,10 +118,15 @@ void addRenderCommands(CLI::App& app) {
     auto missing = std::make_shared<Selection>();
     CLI::App* missingCommand = app.add_subcommand(
         "missing",
-        "List the bytes of TEXT that have no glyph in the selected font and character set "
-        "(one line each: position and code); exit 3 when there are any");
+        "List the characters of TEXT that have no glyph in the selected font and character set "
+        "(one line each: position, U+code point with --encoding utf-8, and byte; no byte for "
+        "a character the set lacks); exit 3 when there are any");
     addSelectionOptions(*missingCommand, *missing);
     missingCommand->callback([missing] { runMissing(*missing); });
+
+    app.add_subcommand("charsets",
+                       "Print the character sets of family 1 (--charset) and what each covers")
+        ->callback([] { std::fputs(characterSetTable().c_str(), stdout); });
 }
 
 }  // namespace txr::tool

@@ -1,10 +1,13 @@
 // The selection options and the CTXR they set up.
 #include "selection.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "commands.h"
+#include "fontkit/manifest.h"
 #include "tool_error.h"
 
 namespace txr::tool {
@@ -31,6 +34,62 @@ std::string fontFileName(const Selection& selection) {
             return "Z.bin";
         default:
             return "";
+    }
+}
+
+void checkFontFile(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        throw ToolError(kExitFailed, path + ": font file not found");
+    }
+    if (std::filesystem::is_directory(status)) {
+        throw ToolError(kExitFailed, path + ": a directory stands where the font file should be");
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw ToolError(kExitFailed, path + ": cannot open the font file: " + std::strerror(errno));
+    }
+    std::fclose(file);
+}
+
+// The cell height the engine reads from the selected font's block header, on a copy that opens
+// the font file afresh and closes it again.
+template <class Engine, class Fetch>
+int cellHeightOf(const Engine& selected, Fetch fetch) {
+    Engine engine(selected);
+    fetch(engine);
+    const int cellHeight = engine.GetCellH();
+    if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
+    engine.fontFile = nullptr;
+    return cellHeight;
+}
+
+// Whether the font file holds the selected font of family 0 or 2: the cell height of a font that
+// exists is never 0.
+bool holdsSelectedFont(CTXR& ctxr) {
+    if (ctxr.family == 0) {
+        return cellHeightOf(*ctxr.engineA, [](CGeneraterA& engine) { engine.TXRA(); }) > 0;
+    }
+    if (ctxr.family == 2) {
+        return cellHeightOf(*ctxr.engineZ, [](CGeneraterZ& engine) { engine.TXRZ(); }) > 0;
+    }
+    return true;
+}
+
+// Options the library takes but does not use for this selection.
+void warnAboutIgnoredOptions(const Selection& selection) {
+    if (selection.charset != 0 && selection.family != 1) {
+        std::fprintf(stderr,
+                     "txr: warning: --charset is used by family 1 only; family %d "
+                     "ignores it\n",
+                     selection.family);
+    }
+    if (selection.dpi != 203 && selection.dpi != 300) {
+        std::fprintf(stderr,
+                     "txr: warning: --dpi %d is neither 203 nor 300: the engines do not take it, "
+                     "so the text may come out blank or as at another resolution\n",
+                     selection.dpi);
     }
 }
 
@@ -63,6 +122,13 @@ void addSelectionOptions(CLI::App& command, Selection& selection, bool withText)
     CLI::Option* hex = command.add_option(
         "--hex", selection.hex, "The text as hexadecimal bytes, in place of TEXT (41B0: A, 0xB0)");
     command.add_option("text", selection.text, "The text, taken byte for byte")->excludes(hex);
+    command
+        .add_option("--encoding", selection.encoding,
+                    "How TEXT is read: bytes (each byte a character code) or utf-8 (each "
+                    "character turned into its byte in the font's character set; see txr "
+                    "charsets)")
+        ->check(CLI::IsMember({"bytes", "utf-8"}))
+        ->capture_default_str();
 }
 
 std::string selectedText(const Selection& selection) {
@@ -72,17 +138,27 @@ std::string selectedText(const Selection& selection) {
 }
 
 std::string decodeHex(const std::string& hex) {
-    if (hex.size() % 2 != 0) {
-        throw CLI::ValidationError("--hex", "an odd number of hex digits: " + hex);
-    }
     std::string bytes;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
+    std::size_t i = 0;
+    while (i < hex.size()) {
+        if (hex[i] == ' ') {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= hex.size()) {
+            throw CLI::ValidationError("--hex", "an odd number of hex digits: " + hex);
+        }
+        if (hex[i + 1] == ' ') {
+            throw CLI::ValidationError(
+                "--hex", "a space within a byte: " + hex + " (spaces may stand between bytes)");
+        }
         const int high = hexDigit(hex[i]);
         const int low = hexDigit(hex[i + 1]);
         if (high < 0 || low < 0) {
             throw CLI::ValidationError("--hex", "not a hex digit pair: " + hex.substr(i, 2));
         }
         bytes.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
     }
     return bytes;
 }
@@ -109,8 +185,10 @@ std::string refusalInWords(int code, const Selection& selection) {
     }
 }
 
-SelectedRenderer::SelectedRenderer(const Selection& selection) {
-    const std::string prefix = fontDirectoryPrefix(selection.fonts);
+SelectedRenderer::SelectedRenderer(const Selection& selection) : selection_(selection) {
+    warnAboutIgnoredOptions(selection);
+    prefix_ = fontDirectoryPrefix(selection.fonts);
+    const std::string& prefix = prefix_;
     ctxr_.UseCache(sharedFontCache());
     ctxr_.SetPath(CString(prefix));
     const int result = ctxr_.SetFont(selection.family, selection.font, selection.scaleH,
@@ -118,13 +196,58 @@ SelectedRenderer::SelectedRenderer(const Selection& selection) {
     if (result != 0) throw ToolError(kExitRefused, refusalInWords(result, selection));
     ctxr_.SetInvert(selection.invert ? 1 : 0);
     ctxr_.engineB->charSet = selection.charset;
-    // The library says nothing about a missing font file; its characters just come out blank.
+    // The library says nothing about a font file it cannot read; every character would just
+    // come out blank, so the cause is told here.
     const std::string name = fontFileName(selection);
-    std::error_code ignored;
-    if (!name.empty() && !std::filesystem::exists(prefix + name, ignored)) {
-        std::fprintf(stderr, "txr: warning: %s%s not found: every character comes out blank\n",
-                     prefix.c_str(), name.c_str());
+    if (name.empty()) return;
+    checkFontFile(prefix + name);
+    if (selection.family != 1 && !holdsSelectedFont(ctxr_)) {
+        throw ToolError(kExitFailed, prefix + name + ": the file holds no font " +
+                                         std::to_string(selection.font) + " of family " +
+                                         std::to_string(selection.family));
     }
+}
+
+CharacterBytes SelectedRenderer::characterBytes() {
+    if (selection_.family == 1) {
+        return CharacterBytes::forFamilyOne(ctxr_.resolution, ctxr_.engineB->fontType,
+                                            selection_.charset);
+    }
+    const std::string name = fontFileName(selection_);
+    const int block = selection_.family == 0 ? ctxr_.engineA->fontType : ctxr_.engineZ->fontType;
+    std::error_code ignored;
+    const std::string manifestPath = prefix_ + "manifest.txt";
+    if (!std::filesystem::is_regular_file(manifestPath, ignored)) {
+        return CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
+    }
+    const fontkit::Manifest manifest = fontkit::readManifestFile(manifestPath);
+    for (const fontkit::FileSpec& file : manifest.files) {
+        if (file.name != name) continue;
+        for (const fontkit::BlockSpec& spec : file.blocks) {
+            if (spec.number == block) return CharacterBytes::forCodePage(spec.codePage());
+        }
+    }
+    return CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
+}
+
+std::string SelectedRenderer::bytesOf(const std::string& text) {
+    if (selection_.encoding != "utf-8") return text;
+    const CharacterBytes table = characterBytes();
+    std::string bytes;
+    std::string unknown;
+    for (const EncodedCharacter& character : encodeCharacters(text, table)) {
+        if (character.byte) {
+            bytes += static_cast<char>(*character.byte);
+        } else {
+            unknown += "\n  character " + std::to_string(character.position) + ": " +
+                       describeCharacter(character.codePoint);
+        }
+    }
+    if (!unknown.empty()) {
+        throw ToolError(kExitFailed,
+                        "characters without a byte in " + table.name() + ":" + unknown);
+    }
+    return bytes;
 }
 
 }  // namespace txr::tool

@@ -18,8 +18,17 @@ class TemporaryDirectory {
 
     const std::filesystem::path& path() const { return path_; }
 
+    // Names a file or empty directory the owner will make inside, so that an interrupted run
+    // removes it too (see removeOnSignals).
+    void willHold(const std::string& name);
+
   private:
     std::filesystem::path path_;
 };
+
+// Makes SIGINT and SIGTERM remove every TemporaryDirectory still in place, with the entries
+// named through willHold, before the program ends as the signal would end it (POSIX; a no-op
+// on Windows).
+void removeOnSignals();
 
 }  // namespace txr::tool
