@@ -1,9 +1,12 @@
 // Renders the same texts with the same glyphs three ways in one run and prints what each costs:
 // the library; FreeType reading the BDF that the font kit dumps from the same font file (the face
-// opened for every call, and kept open); and a floor that does only the unavoidable work (open
-// the font file, read exactly the bytes it needs, write the BMP). It checks that all of them
-// write the same dots and exits with 1 when they do not.
+// opened for every call, and kept open); the library with a txr::FontCache; and a floor that
+// does only the unavoidable work (open the font file, read it, compose, write the BMP), timed
+// with three ways of reading and taken at the fastest. It checks that all of them write the same
+// dots and exits with 1 when they do not.
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -151,17 +154,22 @@ struct Size {
     }
 };
 
-// ---- The floor: the font file read with one pread per structure, each glyph once ----------
+// ---- The floor: the font file read in the cheapest way, each glyph once per call ------------
+
+// How the floor reads its font file: one pread per structure it needs (block headers, code
+// table entry, glyph header, rows); one read of the whole file; or the whole file mapped.
+enum class Reading { kPread, kWholeRead, kMmap };
+const char* const kReadingNames[] = {"pread", "read", "mmap"};
 
 class Floor {
   public:
-    explicit Floor(const Family& family) : family_(family) {}
+    Floor(const Family& family, Reading reading) : family_(family), reading_(reading) {}
 
     [[gnu::noinline]] Size measure(const std::string& text) {
         Size size;
         if (open()) {
             size = measureOpen(text);
-            ::close(fd_);
+            close();
         }
         return size;
     }
@@ -180,7 +188,7 @@ class Floor {
                          glyph.width, glyph.height);
             pen += glyph.advance;
         }
-        ::close(fd_);
+        close();
         writeFile(path, ink_.bmpFile());
     }
 
@@ -196,14 +204,36 @@ class Floor {
     };
 
     bool readAt(std::uint64_t position, unsigned char* out, std::size_t count) {
-        return ::pread(fd_, out, count, static_cast<off_t>(position)) ==
-               static_cast<ssize_t>(count);
+        if (reading_ == Reading::kPread) {
+            return ::pread(fd_, out, count, static_cast<off_t>(position)) ==
+                   static_cast<ssize_t>(count);
+        }
+        if (position > fileSize_ || count > fileSize_ - position) return false;
+        std::memcpy(out, file_ + position, count);
+        return true;
     }
 
-    // Opens the file and reads where the block lies and its cell metrics.
+    // Opens the file (and reads or maps it whole) and reads where the block lies and its cell
+    // metrics.
     bool open() {
         fd_ = ::open((kFontDirectory + family_.fileName).c_str(), O_RDONLY);
         if (fd_ < 0) return false;
+        if (reading_ != Reading::kPread) {
+            struct stat status {};
+            if (::fstat(fd_, &status) != 0) return false;
+            fileSize_ = static_cast<std::size_t>(status.st_size);
+            if (reading_ == Reading::kWholeRead) {
+                whole_.resize(fileSize_);
+                if (::read(fd_, whole_.data(), fileSize_) != static_cast<ssize_t>(fileSize_)) {
+                    return false;
+                }
+                file_ = whole_.data();
+            } else {
+                void* mapped = ::mmap(nullptr, fileSize_, PROT_READ, MAP_PRIVATE, fd_, 0);
+                if (mapped == MAP_FAILED) return false;
+                file_ = static_cast<const unsigned char*>(mapped);
+            }
+        }
         for (auto& glyph : glyphs_) glyph.looked = glyph.withRows = false;
         blockStart_ = 0;
         if (family_.family == 1) {
@@ -314,8 +344,20 @@ class Floor {
         glyph.found = true;
     }
 
+    void close() {
+        if (reading_ == Reading::kMmap && file_ != nullptr) {
+            ::munmap(const_cast<unsigned char*>(file_), fileSize_);
+        }
+        file_ = nullptr;
+        ::close(fd_);
+    }
+
     const Family& family_;
+    Reading reading_;
     int fd_ = -1;
+    const unsigned char* file_ = nullptr;
+    std::size_t fileSize_ = 0;
+    std::vector<unsigned char> whole_;
     std::uint64_t blockStart_ = 0;
     std::uint64_t tableAt_ = 0;
     int firstCode_ = 0, lastCode_ = 0;
@@ -510,12 +552,13 @@ int main(int argc, char** argv) {
               << cpuModel() << "\n\n";
     std::cout
         << "Microseconds of CPU time per call at magnification 1, rotation 0 (best of 7 rounds, "
-           "the ways taking turns). "
-           "FT/call: FreeType opening the BDF face for every call; FT/open: the face kept "
-           "open; floor: open the font file, read exactly the bytes needed, write the BMP.\n\n";
-    std::cout << "| font | chars | call | library | FT/call | FT/open | floor | library/floor | "
-                 "FT/call / library |\n";
-    std::cout << "|---|---:|---|---:|---:|---:|---:|---:|---:|\n";
+           "the ways taking turns). cached: the library with a txr::FontCache; FT/call: "
+           "FreeType opening the BDF face for every call; FT/open: the face kept open; floor: "
+           "open the font file, read it, compose, write the BMP, the fastest of three ways of "
+           "reading (named: one pread per structure, one read of the whole file, mmap).\n\n";
+    std::cout << "| font | chars | call | library | cached | FT/call | FT/open | floor | "
+                 "library/floor | FT/open / cached |\n";
+    std::cout << "|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n";
 
     bool allSame = true;
     for (const Family& family : kFamilies) {
@@ -530,28 +573,44 @@ int main(int argc, char** argv) {
         CTXR txr;
         txr.SetPath(kFontDirectory.c_str());
         txr.SetFont(family.family, family.fontType, 1, 1, 0, 203);
-        Floor floor(family);
+        txr::FontCache cache;
+        CTXR cachedTxr(txr);
+        cachedTxr.UseCache(&cache);
+        Floor floors[3] = {Floor(family, Reading::kPread), Floor(family, Reading::kWholeRead),
+                           Floor(family, Reading::kMmap)};
         FreeTypeRenderer perCall(family, bdfPath, false);
         FreeTypeRenderer kept(family, bdfPath, true);
 
         for (int length : lengths) {
             const std::string text = sampleText(length);
             const CString ctext(text.c_str());
-            const std::string paths[4] = {
-                (work / "library.bmp").string(), (work / "ft_call.bmp").string(),
-                (work / "ft_open.bmp").string(), (work / "floor.bmp").string()};
-            // The same dots, the same size, four ways.
+            const std::string library = (work / "library.bmp").string();
+            const std::string cached = (work / "cached.bmp").string();
+            const std::string ftCall = (work / "ft_call.bmp").string();
+            const std::string ftOpen = (work / "ft_open.bmp").string();
+            const std::string floorPaths[3] = {(work / "floor_pread.bmp").string(),
+                                               (work / "floor_read.bmp").string(),
+                                               (work / "floor_mmap.bmp").string()};
+            // The same dots, the same size, every way.
             const CSize librarySize = txr.GetStringSize(ctext);
-            const Size sizes[3] = {perCall.measure(text), kept.measure(text), floor.measure(text)};
-            txr.GetBmpFile(paths[0].c_str(), ctext);
-            perCall.render(text, paths[1].c_str());
-            kept.render(text, paths[2].c_str());
-            floor.render(text, paths[3].c_str());
-            const auto libraryFile = fk::readFileBytes(paths[0], 1u << 30);
+            const CSize cachedSize = cachedTxr.GetStringSize(ctext);
+            std::vector<std::pair<std::string, Size>> others = {
+                {cached, Size{cachedSize.cx, cachedSize.cy}},
+                {ftCall, perCall.measure(text)},
+                {ftOpen, kept.measure(text)}};
             for (int way = 0; way < 3; ++way) {
-                if (!(sizes[way] == Size{librarySize.cx, librarySize.cy}) ||
-                    fk::readFileBytes(paths[way + 1], 1u << 30) != libraryFile) {
-                    std::cerr << family.label << ", " << length << " characters: " << paths[way + 1]
+                others.emplace_back(floorPaths[way], floors[way].measure(text));
+            }
+            txr.GetBmpFile(library.c_str(), ctext);
+            cachedTxr.GetBmpFile(cached.c_str(), ctext);
+            perCall.render(text, ftCall.c_str());
+            kept.render(text, ftOpen.c_str());
+            for (int way = 0; way < 3; ++way) floors[way].render(text, floorPaths[way].c_str());
+            const auto libraryFile = fk::readFileBytes(library, 1u << 30);
+            for (const auto& [path, size] : others) {
+                if (!(size == Size{librarySize.cx, librarySize.cy}) ||
+                    fk::readFileBytes(path, 1u << 30) != libraryFile) {
+                    std::cerr << family.label << ", " << length << " characters: " << path
                               << " differs from the library's drawing\n";
                     allSame = false;
                 }
@@ -559,35 +618,47 @@ int main(int argc, char** argv) {
 
             // One way at a time, so that none of them pays for the heap another leaves behind.
             for (int i = 0; i < repeats; ++i) txr.GetStringSize(ctext);
-            for (int i = 0; i < repeats; ++i) txr.GetBmpFile(paths[0].c_str(), ctext);
-            for (int i = 0; i < repeats; ++i) floor.measure(text);
-            for (int i = 0; i < repeats; ++i) floor.render(text, paths[3].c_str());
+            for (int i = 0; i < repeats; ++i) txr.GetBmpFile(library.c_str(), ctext);
+            for (int i = 0; i < repeats; ++i) cachedTxr.GetStringSize(ctext);
+            for (int i = 0; i < repeats; ++i) cachedTxr.GetBmpFile(cached.c_str(), ctext);
+            for (int way = 0; way < 3; ++way) {
+                for (int i = 0; i < repeats; ++i) floors[way].measure(text);
+                for (int i = 0; i < repeats; ++i) floors[way].render(text, floorPaths[way].c_str());
+            }
             for (int i = 0; i < repeats; ++i) perCall.measure(text);
-            for (int i = 0; i < repeats; ++i) perCall.render(text, paths[1].c_str());
+            for (int i = 0; i < repeats; ++i) perCall.render(text, ftCall.c_str());
             for (int i = 0; i < repeats; ++i) kept.measure(text);
-            for (int i = 0; i < repeats; ++i) kept.render(text, paths[2].c_str());
+            for (int i = 0; i < repeats; ++i) kept.render(text, ftOpen.c_str());
             if (!timed) continue;
             const std::vector<double> sizeTimes = microsecondsPerCall(
-                {[&] { txr.GetStringSize(ctext); }, [&] { perCall.measure(text); },
-                 [&] { kept.measure(text); }, [&] { floor.measure(text); }});
+                {[&] { txr.GetStringSize(ctext); }, [&] { cachedTxr.GetStringSize(ctext); },
+                 [&] { perCall.measure(text); }, [&] { kept.measure(text); },
+                 [&] { floors[0].measure(text); }, [&] { floors[1].measure(text); },
+                 [&] { floors[2].measure(text); }});
             const std::vector<double> fileTimes =
-                microsecondsPerCall({[&] { txr.GetBmpFile(paths[0].c_str(), ctext); },
-                                     [&] { perCall.render(text, paths[1].c_str()); },
-                                     [&] { kept.render(text, paths[2].c_str()); },
-                                     [&] { floor.render(text, paths[3].c_str()); }});
+                microsecondsPerCall({[&] { txr.GetBmpFile(library.c_str(), ctext); },
+                                     [&] { cachedTxr.GetBmpFile(cached.c_str(), ctext); },
+                                     [&] { perCall.render(text, ftCall.c_str()); },
+                                     [&] { kept.render(text, ftOpen.c_str()); },
+                                     [&] { floors[0].render(text, floorPaths[0].c_str()); },
+                                     [&] { floors[1].render(text, floorPaths[1].c_str()); },
+                                     [&] { floors[2].render(text, floorPaths[2].c_str()); }});
             for (const auto& [call, times] :
                  {std::pair{"GetStringSize", sizeTimes}, std::pair{"GetBmpFile", fileTimes}}) {
+                const auto fastest = std::min_element(times.begin() + 4, times.end());
+                const auto reading = static_cast<std::size_t>(fastest - (times.begin() + 4));
                 std::cout << "| " << family.label << " | " << length << " | " << call << " | "
                           << fixed(times[0], 1) << " | " << fixed(times[1], 1) << " | "
                           << fixed(times[2], 1) << " | " << fixed(times[3], 1) << " | "
-                          << fixed(times[0] / times[3], 2) << "x | "
-                          << fixed(times[1] / times[0], 1) << "x |\n";
+                          << fixed(*fastest, 1) << " (" << kReadingNames[reading] << ") | "
+                          << fixed(times[0] / *fastest, 2) << "x | "
+                          << fixed(times[3] / times[1], 2) << "x |\n";
             }
         }
     }
     std::filesystem::remove_all(work);
     std::cout << "\n"
-              << (allSame ? "All four drawings are the same dots, byte for byte."
+              << (allSame ? "All the drawings are the same dots, byte for byte."
                           : "THE DRAWINGS DIFFER.")
               << "\n";
     return allSame ? 0 : 1;

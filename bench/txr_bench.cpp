@@ -79,6 +79,27 @@ void GetBmpFile(benchmark::State& state) {
 }
 BENCHMARK(GetBmpFile)->Apply(stringArguments);
 
+// Throughput of N threads, each with its own CTXR, sharing one font cache: every thread renders
+// 32 characters of each family in turn into a BMP file of its own (real time: calls per second
+// of the whole process).
+void SharedCacheThreads(benchmark::State& state) {
+    static txr::FontCache cache;
+    const std::string path = "txr_bench_thread" + std::to_string(state.thread_index()) + ".bmp";
+    const CString text(sampleText(32).c_str());
+    CTXR txr;
+    txr.UseCache(&cache);
+    txr.SetPath(kFontDirectory);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const Selection& selection = kSelections[next++ % 3];
+        txr.SetFont(selection.family, selection.fontType, 1, 1, 0, 203);
+        txr.GetBmpFile(path.c_str(), text);
+    }
+    state.SetItemsProcessed(state.iterations());
+    std::remove(path.c_str());
+}
+BENCHMARK(SharedCacheThreads)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
 void FontOut(benchmark::State& state) {
     StringCase c(state);
     txr::Canvas canvas(c.size.cx, c.size.cy);

@@ -39,9 +39,12 @@
 //   (as the facade does).
 // - Copies: a copy owns its own buffers and has no open file (fontFile nullptr, fetchCount 0);
 //   assignment closes this object's open file first.
+// - With fontCache set (CTXR::UseCache), the font file is read through that cache: fontFile stays
+//   null while the engine reads the cached bytes, and every result is the same as without it.
 namespace txr {
+class FontCache;
 class GlyphMemo;
-}
+}  // namespace txr
 
 class TXR_API CGeneraterA {
   public:
@@ -105,6 +108,11 @@ class TXR_API CGeneraterA {
     CString fontPath;
     unsigned short rowBytes = 0;
     std::uint64_t filePos = 0;
+
+    // Not owned; null reads the font file itself on every opening, as by default.
+    txr::FontCache* fontCache = nullptr;
+    // Closes the font file (or lets go of the cached bytes) so that the next fetch opens it anew.
+    void releaseFontFile();
 
   private:
     void Searchaddr();

@@ -19,6 +19,8 @@
 //   reuses the address of the one TXRB opened; open streams through TXRB.
 // - A dot preview whose rows are wider than the font's (Draw32Bit on a 16-dot font, Draw64Bit on
 //   a 16- or 32-dot font) draws only the dots that lie within the glyph's copied rows.
+// - With fontCache set (CTXR::UseCache), the font file is read through that cache: fontFile stays
+//   null while the engine reads the cached bytes, and every result is the same as without it.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +33,9 @@
 #include "txr/platform/windef.h"
 
 namespace txr {
+class FontCache;
 class GlyphMemo;
-}
+}  // namespace txr
 
 class TXR_API CGeneraterB {
   public:
@@ -95,6 +98,11 @@ class TXR_API CGeneraterB {
     int codeIndex = 0;
     int fontType = 0;
     int glyphOffset = 0;
+
+    // Not owned; null reads the font file itself on every opening, as by default.
+    txr::FontCache* fontCache = nullptr;
+    // Closes the font file (or lets go of the cached bytes) so that the next fetch opens it anew.
+    void releaseFontFile();
 
   private:
     void SetFonttab();

@@ -47,9 +47,12 @@
 //   called for another row length reads within that copy only and draws what it finds there.
 // - A copy owns its own buffers and starts closed (fontFile null, fetchCount 0); assignment
 //   first closes this object's open file.
+// - With fontCache set (CTXR::UseCache), the font file is read through that cache: fontFile stays
+//   null while the engine reads the cached bytes, and every result is the same as without it.
 namespace txr {
+class FontCache;
 class GlyphMemo;
-}
+}  // namespace txr
 
 class TXR_API CGeneraterZ {
   public:
@@ -114,6 +117,11 @@ class TXR_API CGeneraterZ {
     unsigned short charH = 0;
     txr::MonoBitmapInfo bitmapInfo = {};
     unsigned long filePos = 0;
+
+    // Not owned; null reads the font file itself on every opening, as by default.
+    txr::FontCache* fontCache = nullptr;
+    // Closes the font file (or lets go of the cached bytes) so that the next fetch opens it anew.
+    void releaseFontFile();
 
   private:
     void Searchaddr();

@@ -21,6 +21,9 @@
 // - GetStringImage gives the dots of the file GetBmpFile would write, in memory: it uses no
 //   staging file and writes nothing, so threads may render at the same time, each with a CTXR
 //   of its own. It gives an empty image where GetBmpFile writes nothing.
+// - UseCache(&cache) makes every later call read font files through a txr::FontCache shared
+//   with other CTXR objects (see txr/font_cache.h); UseCache(nullptr) goes back to reading them on
+//   every call. Results are the same either way. Copies use the cache of the CTXR they copy.
 // - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
 //   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
@@ -33,6 +36,7 @@
 #include "txr/GeneraterB.h"
 #include "txr/GeneraterZ.h"
 #include "txr/export.h"
+#include "txr/font_cache.h"
 #include "txr/platform.h"
 #include "txr/string_image.h"
 
@@ -66,6 +70,8 @@ class TXR_API CTXR {
     // file, top row first, a set bit where the printer prints black. Empty when no selection has
     // been accepted or GetBmpFile would write nothing.
     txr::StringImage GetStringImage(CString text);
+    // Not owned: the cache must outlive this object or be replaced first.
+    void UseCache(txr::FontCache* cache);
 
     CGeneraterA* engineA;
     CGeneraterB* engineB;

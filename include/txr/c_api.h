@@ -45,6 +45,8 @@ enum {
 };
 
 typedef struct TxrRenderer TxrRenderer;
+/* A font cache (txr::FontCache, see txr/font_cache.h) that renderers may share, in any threads. */
+typedef struct TxrFontCache TxrFontCache;
 
 /* One-bit rows of a drawing, top row first, `stride` = (width + 7) / 8 bytes each, the leftmost
  * dot in the most significant bit. A set bit is ink: a dot the printer prints black. In reverse
@@ -122,6 +124,16 @@ TXR_API int txr_render_image(TxrRenderer* renderer, const char* text, size_t len
  * keep their colour. TXR_E_RANGE for a width or height below 1 or a stride too small. */
 TXR_API int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height,
                          size_t stride, int x, int y, const char* text, size_t length);
+
+/* Opt-in font cache: font files read once and kept in memory, at most `byte_limit` bytes of them
+ * (the least recently used dropped first), each checked against the file on disk at every call
+ * so that a replaced file is read afresh. Results are the same as without it. NULL when memory
+ * runs out. Destroy it only after every renderer using it is destroyed or detached. */
+TXR_API TxrFontCache* txr_cache_create(size_t byte_limit);
+/* Frees the cache; NULL is ignored. */
+TXR_API void txr_cache_destroy(TxrFontCache* cache);
+/* Reads the renderer's font files through `cache` from the next call on; NULL detaches it. */
+TXR_API int txr_use_cache(TxrRenderer* renderer, TxrFontCache* cache);
 
 /* Frees what txr_render_bmp and txr_render_rows returned; NULL is ignored. */
 TXR_API void txr_free(void* memory);

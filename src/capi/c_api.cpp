@@ -17,6 +17,11 @@ struct TxrRenderer {
     std::string lastError;
 };
 
+struct TxrFontCache {
+    explicit TxrFontCache(std::size_t byteLimit) : cache(byteLimit) {}
+    txr::FontCache cache;
+};
+
 namespace {
 
 constexpr int kCharSetCount = 15;
@@ -138,6 +143,25 @@ TxrRenderer* txr_create(void) {
 
 void txr_destroy(TxrRenderer* renderer) {
     delete renderer;
+}
+
+TxrFontCache* txr_cache_create(size_t byte_limit) {
+    try {
+        return new TxrFontCache(byte_limit);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void txr_cache_destroy(TxrFontCache* cache) {
+    delete cache;
+}
+
+int txr_use_cache(TxrRenderer* renderer, TxrFontCache* cache) {
+    return guarded(renderer, [&] {
+        renderer->ctxr.UseCache(cache != nullptr ? &cache->cache : nullptr);
+        return TXR_OK;
+    });
 }
 
 int txr_set_path(TxrRenderer* renderer, const char* path) {

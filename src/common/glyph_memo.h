@@ -4,7 +4,17 @@
 // of the host opens, reads and closes it); the next opening starts afresh, so nothing outlives
 // the call that read it. Reads go through a read-ahead window, so that the nearby records of one
 // block, and the block headers of a directory of small blocks, cost one read of the file.
+//
+// A file that needs a second window is read whole instead (when it is small), in one read: the
+// directory walk of a large file would otherwise cost a system call per block.
+//
+// With a FontCache the memo serves a whole font file held in memory instead (no stream is open):
+// every read delivers what the file had at the call's start, straight from the cached bytes.
 #pragma once
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -12,7 +22,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "txr/font_cache.h"
 
 namespace txr {
 
@@ -21,16 +35,50 @@ class GlyphMemo {
     // Starts afresh for a stream just opened (nullptr: serve nothing).
     void open(std::FILE* file) {
         file_ = file;
+        whole_ = false;
+        wholeBytes_ = nullptr;
+        wholeSize_ = 0;
+        bytes_.reset();
+        owned_.reset();
+        windowReads_ = 0;
         ++opening_;  // everything read before belongs to an earlier opening
         arena_.clear();
     }
-    bool serves(std::FILE* file) const { return file != nullptr && file == file_; }
+    // Opens the font file at `path`: from `cache` when it holds it (the stream returned is then
+    // null and every read comes from the cached bytes), else with fopen as without a cache.
+    std::FILE* openFile(const std::string& path, FontCache* cache) {
+        FontCache::FileBytes bytes = cache != nullptr ? cache->fetch(path) : nullptr;
+        std::FILE* file = bytes ? nullptr : std::fopen(path.c_str(), "rb");
+        open(file);
+        if (bytes) {
+            whole_ = true;
+            wholeBytes_ = bytes->data();
+            wholeSize_ = bytes->size();
+            bytes_ = std::move(bytes);
+        }
+        return file;
+    }
+    // Forgets the file (and lets go of cached bytes) when the caller closes it.
+    void close() { open(nullptr); }
+    // Whether reads of `file` (the engine's stream) go through this memo.
+    bool serves(std::FILE* file) const {
+        if (whole_) return file == file_;  // null for cached bytes
+        return file != nullptr && file == file_;
+    }
 
     // Up to `size` bytes at `position` into `out`, through the window: returns how many the file
     // has there, as read(position, out, size) would.
     template <class Read>
     std::size_t readAhead(std::uint64_t position, unsigned char* out, std::size_t size, Read read) {
+        if (!whole_ && !windowCovers(position, size) && windowReads_ > 0) readWholeFile(read);
+        if (whole_) {
+            std::size_t count = 0;
+            const unsigned char* at = cached(position, size, count);
+            if (count > 0) std::memcpy(out, at, count);
+            return count;
+        }
         if (!windowCovers(position, size)) {
+            ++windowReads_;
             if (size > kWindowBytes) return read(position, out, size);
             window_.resize(kWindowBytes);
             windowOpening_ = opening_;
@@ -71,6 +119,7 @@ class GlyphMemo {
     template <class Read>
     const unsigned char* fetch(Bytes& bytes, std::uint64_t position, std::size_t size,
                                std::size_t& delivered, Read read) {
+        if (whole_) return cached(position, size, delivered);
         if (bytes.opening != opening_ || bytes.position != position || bytes.size != size) {
             // Fields rewritten by hand can make every fetch ask for new bytes: start over rather
             // than grow without end.
@@ -87,6 +136,52 @@ class GlyphMemo {
         return arena_.data() + bytes.at;
     }
 
+    // The whole file's bytes at `position`, as many as there are up to `size`, in place.
+    const unsigned char* cached(std::uint64_t position, std::size_t size,
+                                std::size_t& delivered) const {
+        static const unsigned char kNothing = 0;
+        if (position >= wholeSize_) {
+            delivered = 0;
+            return &kNothing;
+        }
+        const auto offset = static_cast<std::size_t>(position);
+        delivered = std::min(size, wholeSize_ - offset);
+        return wholeBytes_ + offset;
+    }
+
+    // Reads the open stream whole with `read` when it is small enough; bytes it does not deliver
+    // are not there, as for any read. Left as it was when the size cannot be told or is 0.
+    template <class Read>
+    void readWholeFile(Read read) {
+        const std::size_t size = streamSize();
+        if (size == 0 || size > kWholeFileBytes) return;
+        // Not value-initialised: every byte kept is overwritten by the read.
+        owned_.reset(new unsigned char[size]);
+        whole_ = true;
+        wholeBytes_ = owned_.get();
+        wholeSize_ = read(0, owned_.get(), size);
+    }
+
+    // The open stream's size in bytes; 0 when it cannot be told (or is not a regular file).
+    std::size_t streamSize() const {
+        if (file_ == nullptr) return 0;
+#if defined(_WIN32)
+        if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
+        const long end = std::ftell(file_);
+        return end > 0 ? static_cast<std::size_t>(end) : 0;
+#else
+        // One system call, where the stream's seek to the end would take several.
+        struct stat status {};
+        if (::fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode) ||
+            status.st_size <= 0) {
+            return 0;
+        }
+        return static_cast<std::uint64_t>(status.st_size) > kWholeFileBytes
+                   ? kWholeFileBytes + 1
+                   : static_cast<std::size_t>(status.st_size);
+#endif
+    }
+
     // A short read of the window means the file ends inside it: bytes past its end are not there.
     bool windowCovers(std::uint64_t position, std::size_t size) const {
         if (window_.empty() || windowOpening_ != opening_ || position < windowStart_) return false;
@@ -99,10 +194,19 @@ class GlyphMemo {
     // most small fonts, yet a copy of it costs little next to one system call.
     static constexpr std::size_t kWindowBytes = std::size_t{16} << 10;
 
+    // Every font file we ship is smaller; a copy of this much costs about what 20 reads do.
+    static constexpr std::size_t kWholeFileBytes = std::size_t{1} << 20;
+
     // 256 records of the longest kind (1279 bytes in file A) fit several times over.
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
 
     std::FILE* file_ = nullptr;
+    bool whole_ = false;  // every read served from wholeBytes_
+    const unsigned char* wholeBytes_ = nullptr;
+    std::size_t wholeSize_ = 0;
+    FontCache::FileBytes bytes_;              // the cache's copy, kept alive while served
+    std::unique_ptr<unsigned char[]> owned_;  // a file read whole for this opening
+    int windowReads_ = 0;
     std::uint64_t opening_ = 0;
     Bytes table_;
     std::array<Bytes, 256> records_{};

@@ -86,7 +86,9 @@ CGeneraterA& CGeneraterA::operator=(const CGeneraterA& other) {
     if (this == &other) return *this;
     if (fontFile != nullptr) std::fclose(fontFile);
     fontFile = nullptr;
+    if (glyphMemo) glyphMemo->close();
     fetchCount = 0;
+    fontCache = other.fontCache;
     rowBits = other.rowBits;
     glyphFont = other.glyphFont;
     scaleH = other.scaleH;
@@ -150,10 +152,13 @@ void CGeneraterA::TXRA() {
     if (fetchCount == 0) {
         if (fontFile != nullptr) std::fclose(fontFile);
         fontFile = nullptr;
-        const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
-        if (*fileName != '\0') fontFile = std::fopen((fontPath.str() + fileName).c_str(), "rb");
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
-        glyphMemo->open(fontFile);
+        const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
+        if (*fileName != '\0') {
+            fontFile = glyphMemo->openFile(fontPath.str() + fileName, fontCache);
+        } else {
+            glyphMemo->open(nullptr);
+        }
         Searchaddr();
     }
     glyphFont = fontType;
@@ -237,6 +242,13 @@ void CGeneraterA::Getcode() {
         copyRows(record, delivered, header[kBitsOffsetAt], std::size_t{rowBytes} * rows,
                  glyphBuffer);
     }
+}
+
+void CGeneraterA::releaseFontFile() {
+    if (fontFile != nullptr) std::fclose(fontFile);
+    fontFile = nullptr;
+    if (glyphMemo) glyphMemo->close();
+    fetchCount = 0;
 }
 
 void CGeneraterA::showimg(unsigned long filePosition, unsigned short bytesPerRow,

@@ -22,6 +22,8 @@ CGeneraterB& CGeneraterB::operator=(const CGeneraterB& other) {
     if (this == &other) return *this;
     if (fontFile != nullptr) std::fclose(fontFile);
     fontFile = nullptr;
+    if (glyphMemo) glyphMemo->close();
+    fontCache = other.fontCache;
     scaleH = other.scaleH;
     scaleV = other.scaleV;
     rowBits = other.rowBits;
@@ -63,9 +65,15 @@ void CGeneraterB::TXRB() {
     const char* name = resolution == 203 ? "B.bin" : resolution == 300 ? "B300.bin" : nullptr;
     if (name == nullptr) return;
     if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = std::fopen((fontPath.str() + name).c_str(), "rb");
+    fontFile = nullptr;
     if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
-    glyphMemo->open(fontFile);
+    fontFile = glyphMemo->openFile(fontPath.str() + name, fontCache);
+}
+
+void CGeneraterB::releaseFontFile() {
+    if (fontFile != nullptr) std::fclose(fontFile);
+    fontFile = nullptr;
+    if (glyphMemo) glyphMemo->close();
 }
 
 void CGeneraterB::SetFont() {
@@ -124,7 +132,8 @@ void CGeneraterB::SetFonttab() {
 }
 
 void CGeneraterB::getcode() {
-    if (fontFile == nullptr || glyphOffset < 0) return;
+    const bool served = glyphMemo && glyphMemo->serves(fontFile);
+    if ((fontFile == nullptr && !served) || glyphOffset < 0) return;
     constexpr unsigned long kFarthest = std::numeric_limits<long>::max();
     if (fontOffset > kFarthest - static_cast<unsigned long>(glyphOffset)) return;
     const long position = static_cast<long>(fontOffset + static_cast<unsigned long>(glyphOffset));
@@ -135,7 +144,7 @@ void CGeneraterB::getcode() {
         return std::fread(out, 1, count, fontFile);
     };
     // Bytes the file does not deliver keep their previous value, so read aside first.
-    if (glyphMemo && glyphMemo->serves(fontFile)) {
+    if (served) {
         std::size_t delivered = 0;
         const unsigned char* rows = glyphMemo->record(
             codeIndex + firstCode, static_cast<std::uint64_t>(position), wanted, delivered, read);

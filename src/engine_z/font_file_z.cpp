@@ -70,9 +70,8 @@ CGeneraterZ::CGeneraterZ(const CGeneraterZ& other) {
 
 CGeneraterZ& CGeneraterZ::operator=(const CGeneraterZ& other) {
     if (this == &other) return *this;
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
-    fetchCount = 0;
+    releaseFontFile();
+    fontCache = other.fontCache;
     rowBytes = other.rowBytes;
     fontType = other.fontType;
     charCode = other.charCode;
@@ -102,11 +101,7 @@ int CGeneraterZ::SetFonttype(int fontNumber) {
     if (fontNumber < 0 || fontNumber > txr::kLastFontNumber) return 0;
     fontType = fontNumber <= 2 ? fontNumber : fontNumber - 1;
     // The directory and block head read at opening belong to the old block: read them again.
-    if (fontFile != nullptr) {
-        std::fclose(fontFile);
-        fontFile = nullptr;
-    }
-    fetchCount = 0;
+    releaseFontFile();
     return 1;
 }
 
@@ -129,10 +124,9 @@ void CGeneraterZ::TXRZ() {
     if (fetchCount == 0) {
         // A stream left open by a caller that only reset fetchCount would otherwise leak.
         if (fontFile != nullptr) std::fclose(fontFile);
-        const std::string name = fontPath.str() + "Z.bin";
-        fontFile = std::fopen(name.c_str(), "rb");
+        fontFile = nullptr;
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
-        glyphMemo->open(fontFile);
+        fontFile = glyphMemo->openFile(fontPath.str() + "Z.bin", fontCache);
         Searchaddr();
     }
     ++fetchCount;
@@ -231,6 +225,13 @@ void CGeneraterZ::GetCode() {
         std::memset(glyphBuffer, 0, wanted);
         std::memcpy(glyphBuffer, record + sizeof header, present);
     }
+}
+
+void CGeneraterZ::releaseFontFile() {
+    if (fontFile != nullptr) std::fclose(fontFile);
+    fontFile = nullptr;
+    if (glyphMemo) glyphMemo->close();
+    fetchCount = 0;
 }
 
 void CGeneraterZ::showimg(unsigned long filePosition, unsigned short bytesPerRow,

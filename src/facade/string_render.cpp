@@ -13,13 +13,6 @@ namespace txr {
 
 namespace {
 
-void closeStream(std::FILE*& stream) {
-    if (stream != nullptr) {
-        std::fclose(stream);
-        stream = nullptr;
-    }
-}
-
 int clampToInt(std::int64_t value) {
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
@@ -41,16 +34,6 @@ int proportionalHeightCorrection(int fontType, int resolution) {
     if (resolution == 203 && fontType == 11) return 1;
     if (resolution == 300 && (fontType == 9 || fontType == 12)) return 1;
     return 0;
-}
-
-void closeEngineA(CTXR& txr) {
-    closeStream(txr.engineA->fontFile);
-    txr.engineA->fetchCount = 0;
-}
-
-void closeEngineZ(CTXR& txr) {
-    closeStream(txr.engineZ->fontFile);
-    txr.engineZ->fetchCount = 0;
 }
 
 void measureFamily0(CTXR& txr, const unsigned char* text, int length) {
@@ -210,22 +193,22 @@ bool StringBitmap::create(int width, int height, bool black) {
 }
 
 void closeFontFiles(CTXR& txr) {
-    closeEngineA(txr);
-    closeStream(txr.engineB->fontFile);
-    closeEngineZ(txr);
+    txr.engineA->releaseFontFile();
+    txr.engineB->releaseFontFile();
+    txr.engineZ->releaseFontFile();
 }
 
 void measureString(CTXR& txr, const unsigned char* text, int length) {
     measureKeepingFileOpen(txr, text, length);
     switch (txr.family) {
         case 0:
-            closeEngineA(txr);
+            txr.engineA->releaseFontFile();
             break;
         case 1:
-            closeStream(txr.engineB->fontFile);
+            txr.engineB->releaseFontFile();
             break;
         case 2:
-            closeEngineZ(txr);
+            txr.engineZ->releaseFontFile();
             break;
         default:
             break;

@@ -134,3 +134,12 @@ int CTXR::SetInvert(int newInvert) {
     engineZ->invert = newInvert;
     return 1;
 }
+
+void CTXR::UseCache(txr::FontCache* cache) {
+    engineA->releaseFontFile();
+    engineB->releaseFontFile();
+    engineZ->releaseFontFile();
+    engineA->fontCache = cache;
+    engineB->fontCache = cache;
+    engineZ->fontCache = cache;
+}

@@ -250,6 +250,40 @@ class NarrowRowCopier {
     int destBytes_;
 };
 
+// Pixels `left` to `right` of a colour row from source dots starting at `column`, each dot
+// `scale` pixels wide (the first `scale - phase`). Unmagnified, whole source bytes become eight
+// pixels at a time: one fill for a byte of one colour, else a select per dot without branches.
+void paintColourRow(std::uint32_t* row, std::int64_t left, std::int64_t right,
+                    const unsigned char* from, std::int64_t column, std::int64_t phase,
+                    std::int64_t scale, const std::uint32_t pixels[2]) {
+    auto dot = [from](std::int64_t sx) { return (from[sx >> 3] >> (7 - (sx & 7))) & 1u; };
+    std::int64_t x = left;
+    std::int64_t sx = column;
+    if (scale != 1) {
+        for (; x < right; ++sx) {
+            const std::int64_t end = std::min(right, x + (sx == column ? scale - phase : scale));
+            std::fill(row + x, row + end, pixels[dot(sx)]);
+            x = end;
+        }
+        return;
+    }
+    for (; x < right && (sx & 7) != 0; ++x, ++sx) row[x] = pixels[dot(sx)];
+    const std::uint32_t paper = pixels[0];
+    const std::uint32_t differ = pixels[0] ^ pixels[1];
+    for (; right - x >= 8; x += 8, sx += 8) {
+        const unsigned byte = from[sx >> 3];
+        std::uint32_t* out = row + x;
+        if (byte == 0 || byte == 0xFF) {
+            std::fill(out, out + 8, pixels[byte & 1]);
+            continue;
+        }
+        for (int b = 0; b < 8; ++b) {
+            out[b] = paper ^ (differ & (0u - ((byte >> (7 - b)) & 1u)));
+        }
+    }
+    for (; x < right; ++x, ++sx) row[x] = pixels[dot(sx)];
+}
+
 // The blit when every source column becomes exactly `scale` destination columns: each source row
 // is expanded once straight into the first destination row that shows it (on one-bit surfaces
 // whole bytes at a time), and the rows below that repeat it are copied from that one.
@@ -289,13 +323,7 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
                 std::copy(shownColours + left, shownColours + right, row + left);
                 continue;
             }
-            std::int64_t x = left;
-            for (std::int64_t sx = column; x < right; ++sx) {
-                const std::int64_t end =
-                    std::min(right, x + (sx == column ? scale - phase : scale));
-                std::fill(row + x, row + end, pixels[(from[sx >> 3] >> (7 - (sx & 7))) & 1]);
-                x = end;
-            }
+            paintColourRow(row, left, right, from, column, phase, scale, pixels);
             shownStored = stored;
             shownColours = row;
             continue;

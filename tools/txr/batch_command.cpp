@@ -20,6 +20,8 @@ constexpr std::size_t kMaxBatchFileSize = 64u << 20;
 
 struct BatchOptions {
     std::string file;
+    bool cache = false;
+    std::size_t cacheMegabytes = 64;
 };
 
 // The words of one line: runs of characters between spaces or tabs; double quotes make what they
@@ -53,8 +55,20 @@ std::string readCommands(const std::string& file) {
     return text.str();
 }
 
+// Points the run's renderers at a cache for as long as the batch runs.
+class CacheInUse {
+  public:
+    explicit CacheInUse(FontCache* cache) { sharedFontCache() = cache; }
+    CacheInUse(const CacheInUse&) = delete;
+    CacheInUse& operator=(const CacheInUse&) = delete;
+    ~CacheInUse() { sharedFontCache() = nullptr; }
+};
+
 void runBatch(const BatchOptions& options) {
     std::istringstream lines(readCommands(options.file));
+    std::unique_ptr<FontCache> cache;
+    if (options.cache) cache = std::make_unique<FontCache>(options.cacheMegabytes << 20);
+    const CacheInUse cacheInUse(cache.get());
     const std::string name = options.file == "-" ? "standard input" : options.file;
     int commands = 0;
     int failed = 0;
@@ -98,6 +112,13 @@ void addBatchCommand(CLI::App& app) {
         "double quotes make a word of what they enclose. Every line runs; failures name their "
         "line. Exit code: that of the first line that failed, else 0");
     command->add_option("FILE", batch->file, "The command file, - for standard input")->required();
+    command->add_flag("--cache", batch->cache,
+                      "Read each font file once and keep it in memory for the following lines "
+                      "(checked against the file before every use; the output is the same)");
+    command
+        ->add_option("--cache-mb", batch->cacheMegabytes,
+                     "Most megabytes of font files --cache keeps (default 64)")
+        ->check(CLI::Range(1, 4096));
     command->callback([batch] { runBatch(*batch); });
 }
 

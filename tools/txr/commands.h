@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CLI/CLI.hpp"
+#include "txr/font_cache.h"
 
 namespace txr::tool {
 
@@ -19,6 +20,10 @@ void addLabelCommand(CLI::App& app);     // label
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).
 int& commandExitCode();
+
+// The font cache every renderer of the run reads through: null (the default) except while
+// `txr batch --cache` runs its lines.
+FontCache*& sharedFontCache();
 
 // Builds a fresh application with every command (batch only when `withBatch`), lets `parse` run
 // one command line through it, and returns the exit code. Failures are reported on standard

@@ -16,6 +16,11 @@ int& commandExitCode() {
     return code;
 }
 
+FontCache*& sharedFontCache() {
+    static FontCache* cache = nullptr;
+    return cache;
+}
+
 int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
                    const std::string& where) {
     CLI::App app{

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "commands.h"
 #include "fontkit/manifest.h"
 #include "tool_error.h"
 
@@ -188,6 +189,7 @@ SelectedRenderer::SelectedRenderer(const Selection& selection) : selection_(sele
     warnAboutIgnoredOptions(selection);
     prefix_ = fontDirectoryPrefix(selection.fonts);
     const std::string& prefix = prefix_;
+    ctxr_.UseCache(sharedFontCache());
     ctxr_.SetPath(CString(prefix));
     const int result = ctxr_.SetFont(selection.family, selection.font, selection.scaleH,
                                      selection.scaleV, selection.rotate, selection.dpi);

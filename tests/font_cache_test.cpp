@@ -1,0 +1,179 @@
+// txr::FontCache through CTXR::UseCache: the same sizes and files as without it for every bundled
+// font, a font file changed between two calls seen at once, and the byte limit held at its edge.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "support/bmp_file.h"
+#include "support/call_outcome.h"
+#include "txr/c_api.h"
+
+namespace fs = std::filesystem;
+using txr::test::callOutcome;
+
+namespace {
+
+const std::string kFonts = TXR_SOURCE_DIR "/fonts/";
+
+CString everyPrintableCode() {
+    std::string text;
+    for (int code = 0x20; code <= 0xFF; ++code) text += static_cast<char>(code);
+    return CString(text);
+}
+
+TEST(FontCache, CachedCallsMatchUncachedForEveryFontRotationAndVideoSense) {
+    txr::FontCache cache;
+    CTXR plain;
+    CTXR cached;
+    cached.UseCache(&cache);
+    for (CTXR* txr : {&plain, &cached}) txr->SetPath(kFonts.c_str());
+    const CString text = everyPrintableCode();
+    for (const txr::test::FontSelection& font : txr::test::everyBundledFont()) {
+        for (int rotation = 0; rotation <= 3; ++rotation) {
+            for (int invert = 0; invert <= 1; ++invert) {
+                for (CTXR* txr : {&plain, &cached}) {
+                    ASSERT_EQ(txr->SetFont(font.family, font.font, 1 + invert, 2 - invert, rotation,
+                                           font.resolution),
+                              0);
+                    txr->SetInvert(invert);
+                }
+                // Compared whole, reported in words: the outcomes are kilobytes of pixels.
+                EXPECT_TRUE(callOutcome(cached, "cached.bmp", text) ==
+                            callOutcome(plain, "plain.bmp", text))
+                    << "family " << font.family << " font " << font.font << " at "
+                    << font.resolution << " dpi, rotation " << rotation << ", invert " << invert;
+            }
+        }
+    }
+    EXPECT_EQ(cache.filesHeld(), 5u);  // A, A300, B, B300, Z
+}
+
+// Each change leaves a file whose drawing differs from the original's.
+void flipAllButTheFirstEighth(std::vector<std::uint8_t>& bytes) {
+    for (std::size_t i = bytes.size() / 8; i < bytes.size(); ++i) bytes[i] ^= 0xFF;
+}
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
+    const std::string directory = txr::test::freshTestDirectory();
+    const std::string font = directory + "Z.bin";
+    const std::vector<std::uint8_t> original = txr::test::readFileBytes(kFonts + "Z.bin");
+    std::vector<std::uint8_t> flipped = original;
+    flipAllButTheFirstEighth(flipped);
+    const struct Change {
+        const char* what;
+        void (*apply)(const std::string& font, const std::vector<std::uint8_t>& flipped);
+    } changes[] = {
+        {"replaced by another file of the same size and time",
+         [](const std::string& path, const std::vector<std::uint8_t>& bytes) {
+             const auto time = fs::last_write_time(path);
+             writeBytes(path + ".new", bytes);
+             fs::last_write_time(path + ".new", time);
+             fs::rename(path + ".new", path);
+         }},
+        {"rewritten in place, one nanosecond later",
+         [](const std::string& path, const std::vector<std::uint8_t>& bytes) {
+             const auto time = fs::last_write_time(path);
+             writeBytes(path, bytes);
+             fs::last_write_time(path, time + std::chrono::nanoseconds(1));
+         }},
+        {"rewritten in place one byte longer, same time",
+         [](const std::string& path, const std::vector<std::uint8_t>& bytes) {
+             const auto time = fs::last_write_time(path);
+             std::vector<std::uint8_t> longer = bytes;
+             longer.push_back(0);
+             writeBytes(path, longer);
+             fs::last_write_time(path, time);
+         }},
+        {"removed",
+         [](const std::string& path, const std::vector<std::uint8_t>&) { fs::remove(path); }},
+    };
+    txr::FontCache cache;
+    CTXR plain;
+    CTXR cached;
+    cached.UseCache(&cache);
+    for (CTXR* txr : {&plain, &cached}) {
+        txr->SetPath(directory.c_str());
+        ASSERT_EQ(txr->SetFont(2, 2, 1, 1, 0, 203), 0);
+    }
+    const CString text = everyPrintableCode();
+    for (const Change& change : changes) {
+        writeBytes(font, original);
+        const std::string before = callOutcome(cached, "cached.bmp", text);
+        ASSERT_TRUE(before == callOutcome(plain, "plain.bmp", text)) << change.what;
+        change.apply(font, flipped);
+        const std::string after = callOutcome(plain, "plain.bmp", text);
+        EXPECT_FALSE(after == before) << change.what << ": the change draws nothing new";
+        EXPECT_TRUE(callOutcome(cached, "cached.bmp", text) == after) << change.what;
+    }
+}
+
+TEST(FontCache, HoldsNoMoreThanItsLimitDroppingTheLeastRecentlyUsed) {
+    const auto sizeB = static_cast<std::size_t>(fs::file_size(kFonts + "B.bin"));
+    const auto sizeZ = static_cast<std::size_t>(fs::file_size(kFonts + "Z.bin"));
+    const struct Case {
+        std::size_t limit;
+        std::size_t heldAfterB;
+        std::size_t heldAfterBZ;
+    } cases[] = {
+        {sizeB - 1, 0, 0},
+        {sizeB, sizeB, sizeB},
+        {sizeZ, sizeB, sizeZ},
+        {sizeB + sizeZ - 1, sizeB, sizeZ},
+        {sizeB + sizeZ, sizeB, sizeB + sizeZ},
+    };
+    for (const Case& c : cases) {
+        txr::FontCache cache(c.limit);
+        CTXR txr;
+        txr.UseCache(&cache);
+        txr.SetPath(kFonts.c_str());
+        ASSERT_EQ(txr.SetFont(1, 0, 1, 1, 0, 203), 0);
+        txr.GetStringSize("ABC");
+        EXPECT_EQ(cache.bytesHeld(), c.heldAfterB) << "limit " << c.limit;
+        ASSERT_EQ(txr.SetFont(2, 0, 1, 1, 0, 203), 0);
+        txr.GetStringSize("ABC");
+        EXPECT_EQ(cache.bytesHeld(), c.heldAfterBZ) << "limit " << c.limit;
+    }
+    txr::FontCache cache(sizeB + sizeZ);
+    CTXR txr;
+    txr.UseCache(&cache);
+    txr.SetPath(kFonts.c_str());
+    for (const int family : {1, 2, 1}) {
+        ASSERT_EQ(txr.SetFont(family, 0, 1, 1, 0, 203), 0);
+        txr.GetStringSize("ABC");
+    }
+    cache.setByteLimit(sizeB + sizeZ - 1);  // Z was used longest ago
+    EXPECT_EQ(cache.bytesHeld(), sizeB);
+    cache.clear();
+    EXPECT_EQ(cache.filesHeld(), 0u);
+}
+
+TEST(FontCache, CApiRenderersShareACacheWithTheSameResults) {
+    TxrFontCache* cache = txr_cache_create(std::size_t{1} << 20);
+    ASSERT_NE(cache, nullptr);
+    TxrRenderer* renderers[2] = {txr_create(), txr_create()};
+    EXPECT_EQ(txr_use_cache(nullptr, cache), TXR_E_NULL);
+    EXPECT_EQ(txr_use_cache(renderers[1], cache), TXR_OK);
+    std::vector<std::uint8_t> files[2];
+    for (int r = 0; r < 2; ++r) {
+        txr_set_path(renderers[r], kFonts.c_str());
+        ASSERT_EQ(txr_set_font(renderers[r], 0, 11, 2, 3, 1, 203), TXR_OK);
+        std::uint8_t* bytes = nullptr;
+        std::size_t size = 0;
+        ASSERT_EQ(txr_render_bmp(renderers[r], "Cache 42", 8, &bytes, &size), TXR_OK);
+        files[r].assign(bytes, bytes + size);
+        txr_free(bytes);
+    }
+    EXPECT_TRUE(files[0] == files[1]);
+    EXPECT_EQ(txr_use_cache(renderers[1], nullptr), TXR_OK);
+    for (TxrRenderer* renderer : renderers) txr_destroy(renderer);
+    txr_cache_destroy(cache);
+}
+
+}  // namespace
