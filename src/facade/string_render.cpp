@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "platform/file_calls.h"
 #include "platform/staging_file.h"
 
 namespace txr {
@@ -177,18 +178,6 @@ class FontFilesClosed {
     CTXR& txr_;
 };
 
-// Removes a file when the scope ends, normally or by an exception.
-class StagingFileRemoved {
-  public:
-    explicit StagingFileRemoved(const char* path) : path_(path) {}
-    StagingFileRemoved(const StagingFileRemoved&) = delete;
-    StagingFileRemoved& operator=(const StagingFileRemoved&) = delete;
-    ~StagingFileRemoved() { std::remove(path_); }
-
-  private:
-    const char* path_;
-};
-
 }  // namespace
 
 StringBitmap::StringBitmap(HDC reference) {
@@ -196,7 +185,7 @@ StringBitmap::StringBitmap(HDC reference) {
 }
 
 StringBitmap::~StringBitmap() {
-    if (previous_ != nullptr) CDC::SelectGdiObject(dc_.m_hDC, previous_->m_hObject);
+    if (previous_ != nullptr) ::SelectObject(dc_.m_hDC, previous_);
     bitmap_.DeleteObject();
 }
 
@@ -204,7 +193,7 @@ bool StringBitmap::create(int width, int height, bool black) {
     if (width <= 0 || height <= 0) return false;
     if (std::int64_t{width} * height > kMaxStringDots) return false;
     if (!bitmap_.CreateCompatibleBitmap(&dc_, width, height)) return false;
-    previous_ = CDC::SelectGdiObject(dc_.m_hDC, bitmap_.m_hObject);
+    previous_ = ::SelectObject(dc_.m_hDC, bitmap_.m_hObject);
     dc_.PatBlt(0, 0, width, height, black ? BLACKNESS : WHITENESS);
     return true;
 }
@@ -301,17 +290,27 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     txr::FontFilesClosed closer(*this);
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
     if (!txr::drawString(*this, target, text)) return;
-    CreateBMP(target.bitmap(), target.dc(), rotation, txr::kStagingFile);
-    // CreateBMP either wrote the staging file whole or removed it and threw; from here it is ours
-    // and goes however the call ends.
-    const txr::StagingFileRemoved staging(txr::kStagingFile);
-    // A file that cannot be read back paints nothing, rather than the image loaded before.
-    if (dibImage->Load(txr::kStagingFile) == 0) return;
+    const std::vector<std::uint8_t> file =
+        txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation));
+    if (stagingFile_) {
+        // Written, read back and removed by one call at a time, in this process and in any other
+        // sharing the name; a file that cannot be read back paints nothing, rather than the
+        // image loaded before.
+        txr::StagingFileHold staging(txr::kStagingFile);
+        staging.write(file.data(), file.size());
+        if (dibImage->Load(txr::kStagingFile) == 0) return;
+    } else if (dibImage->LoadFileBytes(file.data(), file.size()) == 0) {
+        return;
+    }
     if (rotation == 0 || rotation == 2) {
         dibImage->Draw(pDC, x, y, stringWidth, stringHeight);
     } else {
         dibImage->Draw(pDC, x, y, stringHeight, stringWidth);
     }
+}
+
+void CTXR::SetStagingFile(bool useStagingFile) {
+    stagingFile_ = useStagingFile;
 }
 
 void CTXR::GetBmpFile(CString path, CString text) {

@@ -84,8 +84,9 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ object) {
     if (record == nullptr) return nullptr;
     if (record->attached != nullptr) return record->attached;
     if (!record->temporary) record->temporary = makeWrapper(object);
-    // A temporary wrapper's DeleteObject detaches it; it serves the same object again.
-    record->temporary->m_hObject = object;
+    // A temporary wrapper's DeleteObject detaches it; it serves the same object again. Written
+    // only then: other threads may be reading the handle of the same shared wrapper.
+    if (record->temporary->m_hObject != object) record->temporary->m_hObject = object;
     return record->temporary.get();
 }
 
