@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "fontkit/file_io.h"
+#include "fontkit/fontkit_error.h"
 #include "fontkit/optional_libraries.h"
 
 namespace txr::fontkit {
@@ -62,7 +63,13 @@ bool encode(std::FILE* file, PngKind kind, int width, int height,
 
 bool writePng(const std::string& path, PngKind kind, int width, int height,
               const std::vector<const std::uint8_t*>& rows, std::string& error) {
-    const std::string temporary = temporaryPathBeside(path);
+    std::string temporary;
+    try {
+        temporary = temporaryPathBeside(path);
+    } catch (const FontKitError& failure) {
+        error = failure.what();
+        return false;
+    }
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
         error = path + ": cannot create " + temporary + ": " + std::strerror(errno);
@@ -79,10 +86,13 @@ bool writePng(const std::string& path, PngKind kind, int width, int height,
         state.message = std::strerror(errno);
     }
     if (ok) {
-        std::error_code renameError;
-        std::filesystem::rename(temporary, path, renameError);
-        if (!renameError) return true;
-        state.message = renameError.message();
+        try {
+            replaceWith(temporary, path);
+            return true;
+        } catch (const FontKitError& failure) {
+            error = failure.what();
+            return false;
+        }
     }
     std::remove(temporary.c_str());
     error = path + ": cannot write PNG: " + state.message;
