@@ -1,8 +1,10 @@
-// Work bounded by what the answer needs: `txr diff` of pictures of different shapes, and
-// specimen sheets of cells a damaged font file makes up.
+// Work bounded by what the answer needs: `txr diff` of pictures of different shapes, specimen
+// sheets of cells a damaged font file makes up, and FIFOs given as inputs, which are refused
+// at once rather than waited on.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "fontkit/fontkit_error.h"
 #include "fontkit/specimen.h"
 #include "support/child_process.h"
+#include "txr/TXR.h"
 
 namespace txr {
 namespace {
@@ -73,6 +76,31 @@ TEST(ToolBounds, SpecimenSheetIsBoundedByAreaAtItsExactEdge) {
     const fontkit::RgbImage sheet = fontkit::renderSpecimen(block(side));
     EXPECT_EQ(std::int64_t{sheet.width} * sheet.height, area(fontkit::specimenLayout(block(side))));
     EXPECT_THROW(fontkit::renderSpecimen(block(side + 1)), fontkit::FontKitError);
+}
+
+TEST(ToolBounds, FifoAsAnInputIsRefusedWithoutWaiting) {
+    ASSERT_EQ(std::system("rm -rf fifo && mkdir fifo && mkfifo fifo/A.bin fifo/Z.bin"), 0);
+    ASSERT_TRUE(fontkit::writeFileBytes("wide.bmp", blankBmp(8, 1)));
+    const struct {
+        std::vector<std::string> args;
+        const char* words;
+    } runs[] = {{{"font", "info", "fifo/A.bin"}, "fifo/A.bin: is not a regular file"},
+                {{"diff", "fifo/Z.bin", "wide.bmp"}, "fifo/Z.bin: is not a regular file"}};
+    for (const auto& run : runs) {
+        const test::ProgramRun result = test::runProgram(TXR_TOOL_PATH, run.args);
+        EXPECT_NE(result.code, 0) << run.args[0];
+        EXPECT_NE(result.err.find(run.words), std::string::npos) << result.err;
+    }
+    // The library treats a font file that is a FIFO as missing: no wait, the same measure.
+    for (const int family : {0, 2}) {
+        CTXR fromFifo;
+        fromFifo.SetPath("fifo/");
+        CTXR fromNothing;
+        fromNothing.SetPath("no_such_folder/");
+        fromFifo.SetFont(family, 0, 1, 1, 0, 203);
+        fromNothing.SetFont(family, 0, 1, 1, 0, 203);
+        EXPECT_EQ(fromFifo.GetStringSize("AB"), fromNothing.GetStringSize("AB")) << family;
+    }
 }
 
 }  // namespace

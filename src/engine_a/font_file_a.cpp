@@ -7,6 +7,7 @@
 
 #include "common/big_endian.h"
 #include "common/glyph_memo.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterA.h"
 
 namespace {
@@ -151,7 +152,7 @@ void CGeneraterA::TXRA() {
         if (fontFile != nullptr) std::fclose(fontFile);
         fontFile = nullptr;
         const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
-        if (*fileName != '\0') fontFile = std::fopen((fontPath.str() + fileName).c_str(), "rb");
+        if (*fileName != '\0') fontFile = txr::openFontFile((fontPath.str() + fileName).c_str());
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
         glyphMemo->open(fontFile);
         Searchaddr();

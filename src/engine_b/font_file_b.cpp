@@ -8,6 +8,7 @@
 #include "common/glyph_memo.h"
 #include "engine_b/catalogue.h"
 #include "engine_b/code_tables.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterB.h"
 
 namespace eb = txr::engine_b;
@@ -63,7 +64,7 @@ void CGeneraterB::TXRB() {
     const char* name = resolution == 203 ? "B.bin" : resolution == 300 ? "B300.bin" : nullptr;
     if (name == nullptr) return;
     if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = std::fopen((fontPath.str() + name).c_str(), "rb");
+    fontFile = txr::openFontFile((fontPath.str() + name).c_str());
     if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
     glyphMemo->open(fontFile);
 }

@@ -7,6 +7,7 @@
 
 #include "common/big_endian.h"
 #include "common/glyph_memo.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterZ.h"
 
 namespace txr {
@@ -130,7 +131,7 @@ void CGeneraterZ::TXRZ() {
         // A stream left open by a caller that only reset fetchCount would otherwise leak.
         if (fontFile != nullptr) std::fclose(fontFile);
         const std::string name = fontPath.str() + "Z.bin";
-        fontFile = std::fopen(name.c_str(), "rb");
+        fontFile = txr::openFontFile(name.c_str());
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
         glyphMemo->open(fontFile);
         Searchaddr();

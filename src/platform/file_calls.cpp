@@ -205,6 +205,20 @@ std::string systemErrorText(long osError) {
     return std::strerror(static_cast<int>(osError));
 }
 
+std::FILE* openFontFile(const char* path) {
+    const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) return nullptr;
+    struct stat status {};
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(file);
+        return nullptr;
+    }
+    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* stream = fdopen(file, "rb");
+    if (stream == nullptr) ::close(file);
+    return stream;
+}
+
 void replaceFileWhole(const char* path, const void* data, std::size_t size) {
     const std::string target = followLinks(path);
     struct stat existing {};

@@ -52,6 +52,10 @@ ULONGLONG fileLength(FileHandle file);
 // The system's own text for an error number: errno here, GetLastError's value on Windows.
 std::string systemErrorText(long osError);
 
+// Opens a font file for reading: nullptr, as for a missing file, when it is not a regular file
+// (a FIFO, a device, a directory). Never waits: a FIFO without a writer would block forever.
+std::FILE* openFontFile(const char* path);
+
 // Replaces the file at `path` with `size` bytes so that it is, at every moment, either the old
 // file or the whole new one: the bytes go to a short-named temporary file in the same directory,
 // flushed to the disk, which is then renamed over the file. A symbolic link at `path` is followed

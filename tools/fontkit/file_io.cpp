@@ -25,20 +25,50 @@ std::string systemReason() {
     return std::strerror(errno);
 }
 
+void checkSize(const std::string& path, std::uint64_t size, std::size_t maxSize) {
+    if (size > maxSize) {
+        throw FontKitError(path + ": " + std::to_string(size) + " bytes, more than the " +
+                           std::to_string(maxSize) + " accepted");
+    }
+}
+
+#if !defined(_WIN32)
+// Opened without waiting (a FIFO without a writer would block forever) and read only when it is
+// a regular file.
+template <typename Container>
+Container readWhole(const std::string& path, std::size_t maxSize) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) throw FontKitError(path + ": cannot open: " + systemReason());
+    struct Closer {
+        int file;
+        ~Closer() { ::close(file); }
+    } closer{file};
+    struct stat status {};
+    if (fstat(file, &status) != 0) throw FontKitError(path + ": cannot tell its size");
+    if (S_ISDIR(status.st_mode)) throw FontKitError(path + ": is a directory");
+    if (!S_ISREG(status.st_mode)) throw FontKitError(path + ": is not a regular file");
+    checkSize(path, static_cast<std::uint64_t>(status.st_size), maxSize);
+    Container data(static_cast<std::size_t>(status.st_size), 0);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t got = ::read(file, &data[done], data.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) throw FontKitError(path + ": read failed");
+        done += static_cast<std::size_t>(got);
+    }
+    return data;
+}
+#else
 template <typename Container>
 Container readWhole(const std::string& path, std::size_t maxSize) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FontKitError(path + ": cannot open: " + systemReason());
-    // A directory opens as a stream whose size reads as the largest offset.
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) throw FontKitError(path + ": is a directory");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) throw FontKitError(path + ": cannot tell its size");
-    if (static_cast<std::uint64_t>(size) > maxSize) {
-        throw FontKitError(path + ": " + std::to_string(size) + " bytes, more than the " +
-                           std::to_string(maxSize) + " accepted");
-    }
+    checkSize(path, static_cast<std::uint64_t>(size), maxSize);
     in.seekg(0, std::ios::beg);
     Container data(static_cast<std::size_t>(size), 0);
     if (size > 0 && !in.read(reinterpret_cast<char*>(&data[0]), size)) {
@@ -46,6 +76,7 @@ Container readWhole(const std::string& path, std::size_t maxSize) {
     }
     return data;
 }
+#endif
 
 #if !defined(_WIN32)
 // The file a path names once symbolic links are followed (a dangling link names its missing

@@ -1,6 +1,9 @@
 // CFile's system calls over Windows file handles, and the GetLastError values its failures raise.
 #include "platform/file_calls.h"
 
+#include <io.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -164,6 +167,17 @@ std::string systemErrorText(long osError) {
         message.pop_back();
     }
     return message.empty() ? "system error " + std::to_string(osError) : message;
+}
+
+std::FILE* openFontFile(const char* path) {
+    std::FILE* stream = std::fopen(path, "rb");
+    if (stream == nullptr) return nullptr;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    return stream;
 }
 
 void replaceFileWhole(const char* path, const void* data, std::size_t size) {
