@@ -8,9 +8,10 @@
 // - Copying a CTXR gives a fully independent copy: the same selection, path, video sense and
 //   staging mode, with engines and a bitmap painter of its own; nothing is shared and no font
 //   file is open in it.
-// - A drawing larger than txr::kMaxStringDots dots, or of zero width (an empty text), is not
-//   made: GetStringSize still reports its size, FontOut paints nothing and GetBmpFile writes
-//   nothing (a file already at the path is left as it was).
+// - A drawing larger than txr::kMaxStringDots dots, one that paints more than
+//   txr::kMaxPaintedDots, or one of zero width (an empty text), is not made: GetStringSize still
+//   reports its size, FontOut paints nothing and GetBmpFile writes nothing (a file already at the
+//   path is left as it was).
 // - FontOut stages its drawing in the file "../string.bmp" ("..\string.bmp" on Windows)
 //   relative to the current directory. FontOut calls take turns on it: in one process, and
 //   across processes sharing the directory (an advisory lock; on Windows the file's share mode),
@@ -39,11 +40,22 @@
 #include "txr/platform.h"
 
 class CDibImage;
+class CTXR;
+
+namespace txr {
+class StringBitmap;
+bool drawString(CTXR& txr, StringBitmap& target, CString& text);
+}  // namespace txr
 
 namespace txr {
 // The largest string bitmap, in dots, that FontOut and GetBmpFile will make (2^28 dots, 32 MiB
 // of one-bit rows): enough for 255 characters of any font at large magnifications.
 constexpr std::int64_t kMaxStringDots = std::int64_t{1} << 28;
+// The most dots one FontOut or GetBmpFile call paints onto its string bitmap, summed over its
+// glyphs (each glyph's magnified bitmap, clipped to the string bitmap's size): twice the largest
+// string bitmap. Glyphs of real fonts overlap little, so only a font made to stack large glyphs
+// on one spot reaches it; such a call draws nothing, like one above kMaxStringDots.
+constexpr std::int64_t kMaxPaintedDots = 2 * kMaxStringDots;
 }  // namespace txr
 
 class TXR_API CTXR {
@@ -67,6 +79,9 @@ class TXR_API CTXR {
     // True (the default): FontOut stages its drawing in the staging file. False: it paints from
     // memory, with the same pixels and no file.
     void SetStagingFile(bool useStagingFile);
+    // Whether the last FontOut or GetBmpFile made its drawing: false when no family matched, the
+    // text was empty, or the drawing was above kMaxStringDots or kMaxPaintedDots.
+    bool LastDrawingMade() const;
 
     CGeneraterA* engineA;
     CGeneraterB* engineB;
@@ -86,7 +101,10 @@ class TXR_API CTXR {
     CDibImage* dibImage;
 
   private:
+    friend bool txr::drawString(CTXR& txr, txr::StringBitmap& target, CString& text);
+
     bool stagingFile_ = true;
+    bool lastDrawingMade_ = false;
 
     int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,

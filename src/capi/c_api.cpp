@@ -80,11 +80,8 @@ void requireReady(const CTXR& ctxr) {
     if (ctxr.fontReady == 0) throw Failure{TXR_E_NOT_READY, txr_status_message(TXR_E_NOT_READY)};
 }
 
-// FontOut and GetBmpFile report nothing; the upright measure of the call says whether it drew.
 void requireDrawn(const CTXR& ctxr) {
-    const std::int64_t dots = std::int64_t{ctxr.stringWidth} * ctxr.stringHeight;
-    if (ctxr.family < 0 || ctxr.family > 2 || ctxr.stringWidth <= 0 || ctxr.stringHeight <= 0 ||
-        dots > txr::kMaxStringDots) {
+    if (!ctxr.LastDrawingMade()) {
         throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
     }
 }

@@ -2,6 +2,7 @@
 // string bitmap with the selected engine, and writing or painting the result.
 #include "facade/string_render.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -104,13 +105,39 @@ int advancedPen(int penX, int advance) {
     return clampToInt(std::int64_t{penX} + advance);
 }
 
-void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+// What is left of kMaxPaintedDots for one call. Each glyph is charged its magnified bitmap,
+// clipped to the string bitmap's size: at least what painting it costs.
+class PaintBudget {
+  public:
+    PaintBudget(int bitmapWidth, int bitmapHeight) : width_(bitmapWidth), height_(bitmapHeight) {}
+
+    // False once the glyph just built would take the call past the bound.
+    template <class Engine>
+    bool spend(const Engine& engine) {
+        const BITMAPINFOHEADER& glyph = engine.bitmapInfo.bmiHeader;
+        const std::int64_t rows =
+            glyph.biHeight < 0 ? -std::int64_t{glyph.biHeight} : glyph.biHeight;
+        const std::int64_t wide =
+            std::min<std::int64_t>(std::int64_t{glyph.biWidth} * engine.scaleH, width_);
+        const std::int64_t tall = std::min<std::int64_t>(rows * engine.scaleV, height_);
+        if (wide > 0 && tall > 0) left_ -= wide * tall;
+        return left_ >= 0;
+    }
+
+  private:
+    std::int64_t width_;
+    std::int64_t height_;
+    std::int64_t left_ = kMaxPaintedDots;
+};
+
+bool layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterA& engine = *txr.engineA;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetCharCode(text[i]);
         engine.TXRA();
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         if (engine.glyphFont >= 9 && engine.glyphFont <= 16) {
             engine.DrawOneword(dc, txr.penX, 0);
             txr.penX = advancedPen(txr.penX, engine.GetDelta());
@@ -119,34 +146,39 @@ void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         }
         engine.ClearBuffer();
     }
+    return true;
 }
 
 // Font file B stays open from measuring to the last character: reopening it for each character
 // would read the same bytes.
-void layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+bool layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterB& engine = *txr.engineB;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetFont();
         engine.SetcharCode(text[i]);
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         engine.DrawOneword(dc, clampedProduct(i, engine.GetCellW()), 0);
         engine.ClearBuffer();
     }
+    return true;
 }
 
-void layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+bool layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterZ& engine = *txr.engineZ;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetCharCode(text[i]);
         engine.TXRZ();
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         engine.GetCharDelta();
         engine.DrawOneword(dc, txr.penX, 0);
         txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
     }
+    return true;
 }
 
 // Measures with the family's font file left open for the drawing that follows.
@@ -234,13 +266,14 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
         measureKeepingFileOpen(txr, bytes, txr.textLength);
         if (target.create(txr.stringWidth, txr.stringHeight, txr.invert == 1)) {
             CDC* dc = target.dc();
-            if (txr.family == 0) layOutFamily0(txr, dc, bytes, txr.textLength);
-            if (txr.family == 1) layOutFamily1(txr, dc, bytes, txr.textLength);
-            if (txr.family == 2) layOutFamily2(txr, dc, bytes, txr.textLength);
-            drawn = true;
+            PaintBudget budget(txr.stringWidth, txr.stringHeight);
+            if (txr.family == 0) drawn = layOutFamily0(txr, dc, bytes, txr.textLength, budget);
+            if (txr.family == 1) drawn = layOutFamily1(txr, dc, bytes, txr.textLength, budget);
+            if (txr.family == 2) drawn = layOutFamily2(txr, dc, bytes, txr.textLength, budget);
         }
     }
     text.UnlockBuffer();
+    txr.lastDrawingMade_ = drawn;
     return drawn;
 }
 
@@ -286,6 +319,7 @@ CSize CTXR::GetStringSize(CString text) {
 }
 
 void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
+    lastDrawingMade_ = false;
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
@@ -309,11 +343,16 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     }
 }
 
+bool CTXR::LastDrawingMade() const {
+    return lastDrawingMade_;
+}
+
 void CTXR::SetStagingFile(bool useStagingFile) {
     stagingFile_ = useStagingFile;
 }
 
 void CTXR::GetBmpFile(CString path, CString text) {
+    lastDrawingMade_ = false;
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     CWindowDC screen(nullptr);

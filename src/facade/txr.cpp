@@ -63,7 +63,8 @@ CTXR::CTXR(const CTXR& other)
       resolution(other.resolution),
       fontReady(other.fontReady),
       dibImage(new CDibImage(*other.dibImage)),
-      stagingFile_(other.stagingFile_) {}
+      stagingFile_(other.stagingFile_),
+      lastDrawingMade_(other.lastDrawingMade_) {}
 
 CTXR& CTXR::operator=(const CTXR& other) {
     if (this == &other) return *this;
@@ -84,6 +85,7 @@ CTXR& CTXR::operator=(const CTXR& other) {
     resolution = other.resolution;
     fontReady = other.fontReady;
     stagingFile_ = other.stagingFile_;
+    lastDrawingMade_ = other.lastDrawingMade_;
     return *this;
 }
 
