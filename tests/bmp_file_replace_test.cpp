@@ -3,7 +3,6 @@
 // temporary file stays behind.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,23 +16,12 @@
 #include "fontkit/byte_writer.h"
 #include "fontkit/file_io.h"
 #include "support/ctxr_calls.h"
+#include "support/folder_listing.h"
 #include "support/open_files.h"
 #include "support/test_fonts.h"
 
 namespace txr {
 namespace {
-
-std::set<std::string> namesIn(const std::string& directory) {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.insert(name);
-        }
-        closedir(dir);
-    }
-    return names;
-}
 
 std::string contentsOf(const std::string& path) {
     return fontkit::readFileText(path, 1 << 24);
@@ -92,7 +80,7 @@ TEST_F(BmpFileReplace, WriteThatRunsOutOfRoomLeavesTheOldFileWhole) {
 
         EXPECT_EQ(cause, limit.cause) << limit.what;
         EXPECT_TRUE(contentsOf("out/label.bmp") == old) << limit.what << ": the old file changed";
-        EXPECT_EQ(namesIn("out"), std::set<std::string>{"label.bmp"}) << limit.what;
+        EXPECT_EQ(test::namesIn("out"), std::set<std::string>{"label.bmp"}) << limit.what;
         if (limit.tmpfs) umount("out");
         std::remove("out/label.bmp");
     }
@@ -112,8 +100,8 @@ TEST_F(BmpFileReplace, LinkIsFollowedAndItsTargetReplaced) {
     }
     EXPECT_TRUE(contentsOf("out/target.bmp") == expected);
     EXPECT_TRUE(contentsOf("out/created.bmp") == expected);
-    EXPECT_EQ(namesIn("out"), (std::set<std::string>{"fresh.bmp", "target.bmp", "link.bmp",
-                                                     "dangling.bmp", "created.bmp"}));
+    EXPECT_EQ(test::namesIn("out"), (std::set<std::string>{"fresh.bmp", "target.bmp", "link.bmp",
+                                                           "dangling.bmp", "created.bmp"}));
 }
 
 TEST_F(BmpFileReplace, ReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes) {
@@ -136,7 +124,7 @@ TEST_F(BmpFileReplace, NameOfTheLongestLengthWorks) {
     const std::string name = std::string(255 - 4, 'n') + ".bmp";
     ASSERT_TRUE(fontkit::writeFileBytes("out/" + name, {'o', 'l', 'd'}));
     EXPECT_EQ(exportTo("out/" + name, "A"), -1);
-    EXPECT_EQ(namesIn("out"), std::set<std::string>{name});
+    EXPECT_EQ(test::namesIn("out"), std::set<std::string>{name});
     EXPECT_EQ(contentsOf("out/" + name).substr(0, 2), "BM");
 }
 
@@ -148,7 +136,7 @@ TEST_F(BmpFileReplace, ReadOnlyFolderFallsBackToWritingInPlace) {
     chmod("out", 0755);
     EXPECT_EQ(cause, -1);
     EXPECT_EQ(contentsOf("out/label.bmp").substr(0, 2), "BM");
-    EXPECT_EQ(namesIn("out"), std::set<std::string>{"label.bmp"});
+    EXPECT_EQ(test::namesIn("out"), std::set<std::string>{"label.bmp"});
 }
 
 }  // namespace

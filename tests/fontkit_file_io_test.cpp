@@ -3,7 +3,6 @@
 // stops a write, and a set of files that appears whole or not at all.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,21 +13,10 @@
 
 #include "fontkit/file_io.h"
 #include "fontkit/fontkit_error.h"
+#include "support/folder_listing.h"
 
 namespace txr::fontkit {
 namespace {
-
-std::set<std::string> namesIn(const std::string& directory) {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.insert(name);
-        }
-        closedir(dir);
-    }
-    return names;
-}
 
 class FontKitFileIo : public ::testing::Test {
   protected:
@@ -53,7 +41,8 @@ TEST_F(FontKitFileIo, ReplacingKeepsLinksPermissionsAndLongNames) {
     EXPECT_EQ(target.st_mode & 07777, 0600u);
     EXPECT_EQ(readFileText("out/target", 16), "new");
     EXPECT_EQ(readFileText(longName, 16), "long");
-    EXPECT_EQ(namesIn("out"), (std::set<std::string>{"target", "link", std::string(255, 'n')}));
+    EXPECT_EQ(test::namesIn("out"),
+              (std::set<std::string>{"target", "link", std::string(255, 'n')}));
 }
 
 TEST_F(FontKitFileIo, FileSizeLimitLeavesTheOldFilesAndNoTemporaryOne) {
@@ -71,7 +60,7 @@ TEST_F(FontKitFileIo, FileSizeLimitLeavesTheOldFilesAndNoTemporaryOne) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(readFileText("out/one", 16), "old one");
     EXPECT_EQ(readFileText("out/two", 16), "old two");
-    EXPECT_EQ(namesIn("out"), (std::set<std::string>{"one", "two"}));
+    EXPECT_EQ(test::namesIn("out"), (std::set<std::string>{"one", "two"}));
 
     writeFilesAtomically({{"out/one", "new one"}, {"out/two", "new two"}});
     EXPECT_EQ(readFileText("out/one", 16) + readFileText("out/two", 16), "new onenew two");
