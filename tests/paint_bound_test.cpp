@@ -2,8 +2,8 @@
 // their summed magnified bitmaps pass kMaxPaintedDots, exactly at the bound.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "fontkit/byte_writer.h"
@@ -18,7 +18,7 @@ namespace {
 constexpr std::int64_t kGlyphCharge = 80 * 16 * 102 * 16;
 
 TEST(PaintBound, StackedGlyphsDrawUpToTheBoundAndNothingPastIt) {
-    mkdir("stacked", 0755);
+    std::filesystem::create_directory("stacked");
     const fontkit::FontBlockA block{
         'A', 'A', 102,
         1,   102, {{'A', {std::vector<std::string>(102, std::string(80, '#'))}, 0, 102, 1}}};
