@@ -3,7 +3,7 @@
 #
 #   fuzz/run.sh TARGET|all SECONDS
 #
-# Targets: font_file_a font_file_b font_file_z dib_image bdf manifest font_kit tool_bmp_reader.
+# Targets: font_file_a font_file_b font_file_z dib_image bdf manifest font_kit tool_bmp_reader label_json.
 # Builds the targets with clang in $TXR_FUZZ_BUILD (default build-fuzz) when needed. Each target
 # runs in a private working directory (FontOut writes ../string.bmp relative to it) on a working
 # corpus in $TXR_FUZZ_WORK/<target>/corpus (default $TXR_FUZZ_BUILD/work), seeded from
@@ -12,7 +12,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(font_file_a font_file_b font_file_z dib_image bdf manifest font_kit tool_bmp_reader)
+targets=(font_file_a font_file_b font_file_z dib_image bdf manifest font_kit tool_bmp_reader label_json)
 
 if (($# != 2)); then
   echo "usage: $0 TARGET|all SECONDS   (targets: ${targets[*]})" >&2

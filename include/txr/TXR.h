@@ -27,17 +27,23 @@
 //   whole new one, never a part (see docs/reliability.md for links, permissions and the
 //   fallback where the directory is read-only).
 // - FontOut with a null pDC draws and stages as usual and paints nothing.
+// - GetStringImage gives the dots of the file GetBmpFile would write, in memory: it uses no
+//   staging file and writes nothing, so threads may render at the same time, each with a CTXR
+//   of its own. It gives an empty image where GetBmpFile writes nothing.
 // - Sizes (GetStringSize, stringWidth, stringHeight) that do not fit an int are clamped to
 //   INT_MIN or INT_MAX; a refused negative scale factor is still measured with (negative size).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "txr/GeneraterA.h"
 #include "txr/GeneraterB.h"
 #include "txr/GeneraterZ.h"
 #include "txr/export.h"
 #include "txr/platform.h"
+#include "txr/string_image.h"
 
 class CDibImage;
 class CTXR;
@@ -79,9 +85,14 @@ class TXR_API CTXR {
     // True (the default): FontOut stages its drawing in the staging file. False: it paints from
     // memory, with the same pixels and no file.
     void SetStagingFile(bool useStagingFile);
-    // Whether the last FontOut or GetBmpFile made its drawing: false when no family matched, the
-    // text was empty, or the drawing was above kMaxStringDots or kMaxPaintedDots.
+    // Whether the last FontOut, GetBmpFile or GetStringImage of a ready selection made its
+    // drawing: false when no family matched, the text was empty, or the drawing was above
+    // kMaxStringDots or kMaxPaintedDots.
     bool LastDrawingMade() const;
+    // The turned one-bit image of `text` for the current selection: the dots of GetBmpFile's
+    // file, top row first, a set bit where the printer prints black. Empty when no selection has
+    // been accepted or GetBmpFile would write nothing.
+    txr::StringImage GetStringImage(CString text);
 
     CGeneraterA* engineA;
     CGeneraterB* engineB;
@@ -110,3 +121,9 @@ class TXR_API CTXR {
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                    unsigned char* bits, const char* path);
 };
+
+namespace txr {
+// The positions in `text` of the bytes that have no glyph in the selected font (family 1: in its
+// character set), asked of the engine as drawing asks it. Every font file is closed afterwards.
+TXR_API std::vector<std::size_t> missingGlyphs(CTXR& txr, const char* text, std::size_t length);
+}  // namespace txr

@@ -104,6 +104,19 @@ TXR_API int txr_render_bmp(TxrRenderer* renderer, const char* text, size_t lengt
 TXR_API int txr_render_rows(TxrRenderer* renderer, const char* text, size_t length,
                             TxrBitmap* bitmap);
 
+/* In-memory rendering into the caller's buffer, in two steps and without any file: the rows of
+ * txr_render_rows (see TxrBitmap), the same dots as txr_get_bmp_file's file.
+ * txr_image_size measures the drawing: its width and height in dots as it appears and the bytes
+ * its rows take, height * ((width + 7) / 8); it draws nothing. txr_render_image then renders into
+ * `rows`, which holds `capacity` bytes, and sets *width and *height (NULL for either is allowed).
+ * A capacity below the size gives TXR_E_RANGE and writes nothing into `rows`. Both give
+ * TXR_E_NOT_READY and TXR_E_NO_DRAWING as txr_render_rows does, with the outputs set to 0.
+ * Safe to call from many threads at once, each with a renderer of its own. */
+TXR_API int txr_image_size(TxrRenderer* renderer, const char* text, size_t length, int* width,
+                           int* height, size_t* size);
+TXR_API int txr_render_image(TxrRenderer* renderer, const char* text, size_t length, uint8_t* rows,
+                             size_t capacity, int* width, int* height);
+
 /* FontOut onto the caller's pixels: width x height pixels of 4 bytes, rows top first, `stride`
  * bytes apart (at least 4 * width). Byte order of a pixel: blue, green, red, then a fourth byte
  * the library neither reads nor writes (BGRX, the order of 32-bit Windows DIBs and of

@@ -267,6 +267,52 @@ int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height, 
     });
 }
 
+int txr_image_size(TxrRenderer* renderer, const char* text, size_t length, int* width, int* height,
+                   size_t* size) {
+    if (width != nullptr) *width = 0;
+    if (height != nullptr) *height = 0;
+    if (size != nullptr) *size = 0;
+    return guarded(renderer, [&] {
+        if (width == nullptr || height == nullptr || size == nullptr) {
+            throw Failure{TXR_E_NULL, "size is NULL"};
+        }
+        CString bytes = textOf(text, length);
+        CTXR& ctxr = renderer->ctxr;
+        requireReady(ctxr);
+        const CSize drawing = ctxr.GetStringSize(bytes);
+        // The checks drawing makes before it creates the string bitmap.
+        if (ctxr.family < 0 || ctxr.family > 2 || drawing.cx <= 0 || drawing.cy <= 0 ||
+            std::int64_t{drawing.cx} * drawing.cy > txr::kMaxStringDots) {
+            throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
+        }
+        *width = drawing.cx;
+        *height = drawing.cy;
+        *size = (static_cast<size_t>(drawing.cx) + 7) / 8 * static_cast<size_t>(drawing.cy);
+        return TXR_OK;
+    });
+}
+
+int txr_render_image(TxrRenderer* renderer, const char* text, size_t length, uint8_t* rows,
+                     size_t capacity, int* width, int* height) {
+    if (width != nullptr) *width = 0;
+    if (height != nullptr) *height = 0;
+    return guarded(renderer, [&] {
+        if (rows == nullptr) throw Failure{TXR_E_NULL, "rows is NULL"};
+        CString bytes = textOf(text, length);
+        requireReady(renderer->ctxr);
+        const txr::StringImage image = renderer->ctxr.GetStringImage(bytes);
+        if (image.empty()) throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
+        if (capacity < image.rows.size()) {
+            throw Failure{TXR_E_RANGE, "buffer of " + std::to_string(capacity) + " bytes, " +
+                                           std::to_string(image.rows.size()) + " needed"};
+        }
+        std::memcpy(rows, image.rows.data(), image.rows.size());
+        if (width != nullptr) *width = image.width;
+        if (height != nullptr) *height = image.height;
+        return TXR_OK;
+    });
+}
+
 void txr_free(void* memory) {
     std::free(memory);
 }

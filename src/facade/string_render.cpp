@@ -289,6 +289,50 @@ bool renderStringImage(CTXR& txr, CString text, OneBitImage& image) {
     return true;
 }
 
+namespace {
+
+// The bits of a row's last byte that hold dots; padding bits past the width are kept 0, as the
+// turned BMP files keep them.
+std::uint8_t lastDotsMask(int width) {
+    return static_cast<std::uint8_t>(0xFF00u >> (1 + (width - 1) % 8));
+}
+
+}  // namespace
+
+StringImage inkImage(const OneBitImage& image) {
+    StringImage ink;
+    if (image.width <= 0 || image.height <= 0) return ink;
+    ink.width = image.width;
+    ink.height = image.height;
+    const std::size_t stride = ink.stride();
+    ink.rows.resize(stride * static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* source =
+            image.rows.data() + static_cast<std::size_t>(image.height - 1 - y) * image.stride();
+        std::uint8_t* target = ink.rows.data() + static_cast<std::size_t>(y) * stride;
+        for (std::size_t i = 0; i < stride; ++i) target[i] = static_cast<std::uint8_t>(~source[i]);
+        target[stride - 1] &= lastDotsMask(image.width);
+    }
+    return ink;
+}
+
+OneBitImage storedImage(const StringImage& image) {
+    OneBitImage stored;
+    if (image.empty()) return stored;
+    stored.width = image.width;
+    stored.height = image.height;
+    const std::size_t stride = image.stride();
+    stored.rows.assign(stored.stride() * static_cast<std::size_t>(image.height), 0);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* source = image.rows.data() + static_cast<std::size_t>(y) * stride;
+        std::uint8_t* target =
+            stored.rows.data() + static_cast<std::size_t>(image.height - 1 - y) * stored.stride();
+        for (std::size_t i = 0; i < stride; ++i) target[i] = static_cast<std::uint8_t>(~source[i]);
+        target[stride - 1] &= lastDotsMask(image.width);
+    }
+    return stored;
+}
+
 int clockwiseTurns(int storedRotation) {
     switch (storedRotation) {
         case 1:
@@ -359,6 +403,12 @@ void CTXR::GetBmpFile(CString path, CString text) {
     txr::StringBitmap target(screen.m_hDC);
     if (!txr::drawString(*this, target, text)) return;
     CreateBMP(target.bitmap(), target.dc(), rotation, path);
+}
+
+txr::StringImage CTXR::GetStringImage(CString text) {
+    txr::OneBitImage image;
+    if (!txr::renderStringImage(*this, text, image)) return txr::StringImage{};
+    return txr::inkImage(image);
 }
 
 int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {

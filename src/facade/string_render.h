@@ -6,6 +6,7 @@
 
 #include "facade/bmp_writer.h"
 #include "txr/TXR.h"
+#include "txr/string_image.h"
 
 namespace txr {
 
@@ -48,6 +49,11 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text);
 // The same drawing, read back and turned as the selection says: what GetBmpFile would write.
 // False (and `image` empty) when GetBmpFile would write nothing.
 bool renderStringImage(CTXR& txr, CString text, OneBitImage& image);
+
+// The same dots top row first, a set bit where the printer prints black (see StringImage).
+StringImage inkImage(const OneBitImage& image);
+// And back: the rows as a BMP stores them.
+OneBitImage storedImage(const StringImage& image);
 
 // Quarter turns clockwise for a stored rotation (the caller's 1 and 3 exchanged).
 int clockwiseTurns(int storedRotation);

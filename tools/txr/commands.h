@@ -14,6 +14,7 @@ void addDrawingCommands(CLI::App& app);  // draw, preview
 void addDiffCommand(CLI::App& app);      // diff
 void addFontCommands(CLI::App& app);     // specimen, font build|dump|info
 void addBatchCommand(CLI::App& app);     // batch
+void addLabelCommand(CLI::App& app);     // label
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).

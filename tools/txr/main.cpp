@@ -31,6 +31,7 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
     addDrawingCommands(app);
     addDiffCommand(app);
     addFontCommands(app);
+    addLabelCommand(app);
     if (withBatch) addBatchCommand(app);
     commandExitCode() = kExitOk;
     try {

@@ -44,73 +44,17 @@ void runSize(const Selection& selection) {
     std::printf("%d %d\n", size.cx, size.cy);
 }
 
-// Whether `fetch` puts anything into `buffer`: an engine that finds no glyph leaves its buffers
-// as they were, so a buffer filled with 0x00 and then with 0xFF that keeps both fillings through
-// a fetch received nothing.
-template <class Fetch>
-bool fetchesSomething(unsigned char* buffer, std::size_t size, Fetch fetch) {
-    for (const unsigned char filling : {0x00, 0xFF}) {
-        std::memset(buffer, filling, size);
-        fetch();
-        if (std::any_of(buffer, buffer + size, [&](unsigned char b) { return b != filling; })) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Whether the selected font has a glyph for `code`, asked of the family's engine as the facade
-// asks it when drawing.
-bool hasGlyph(CTXR& ctxr, int code) {
-    switch (ctxr.family) {
-        case 0: {
-            CGeneraterA& engine = *ctxr.engineA;
-            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
-                engine.SetCharCode(code);
-                engine.TXRA();
-            });
-        }
-        case 1: {
-            CGeneraterB& engine = *ctxr.engineB;
-            engine.SetFont();
-            if (engine.fontFile == nullptr) engine.TXRB();
-            return fetchesSomething(engine.glyphBuffer, sizeof engine.glyphBuffer,
-                                    [&] { engine.SetcharCode(code); });
-        }
-        case 2: {
-            CGeneraterZ& engine = *ctxr.engineZ;
-            return fetchesSomething(engine.glyphHeaderBuffer, sizeof engine.glyphHeaderBuffer, [&] {
-                engine.SetCharCode(code);
-                engine.TXRZ();
-            });
-        }
-        default:
-            return false;
-    }
-}
-
 void runMissing(const Selection& selection) {
     const std::string text = selectedText(selection);
     SelectedRenderer renderer(selection);
     CTXR& ctxr = renderer.ctxr();
-    bool known[256] = {};
-    bool present[256] = {};
-    int missing = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto code = static_cast<unsigned char>(text[i]);
-        if (!known[code]) {
-            present[code] = hasGlyph(ctxr, code);
-            known[code] = true;
-        }
-        if (!present[code]) {
-            std::printf("%zu 0x%02X\n", i, code);
-            ++missing;
-        }
+    const std::vector<std::size_t> positions = missingGlyphs(ctxr, text.data(), text.size());
+    for (const std::size_t i : positions) {
+        std::printf("%zu 0x%02X\n", i, static_cast<unsigned char>(text[i]));
     }
-    closeFontFiles(ctxr);
-    if (missing > 0) {
-        std::fprintf(stderr, "txr: %d of %zu bytes have no glyph in family %d font %d\n", missing,
-                     text.size(), selection.family, selection.font);
+    if (!positions.empty()) {
+        std::fprintf(stderr, "txr: %zu of %zu bytes have no glyph in family %d font %d\n",
+                     positions.size(), text.size(), selection.family, selection.font);
         commandExitCode() = kExitDifferent;
     }
 }
