@@ -133,6 +133,9 @@ static void testNothingDrawn(void) {
     CHECK(txr_get_string_size(renderer, "", 0, &width, &height) == TXR_OK, "empty size");
     CHECK(width == 0 && height == 0, "empty text measures 0 x 0, got %d x %d", width, height);
     CHECK(txr_render_rows(renderer, NULL, 0, &bitmap) == TXR_E_NO_DRAWING, "empty text");
+    CHECK(txr_font_out(renderer, pixels, 4, 4, 16, 0, 0, NULL, 0) == TXR_E_NO_DRAWING, "empty");
+    CHECK(memcmp(pixels, before, sizeof pixels) == 0, "pixels untouched by an empty text");
+    CHECK(txr_set_staging_file(renderer, 2) == TXR_E_RANGE, "staging file 2");
     CHECK(txr_render_bmp(renderer, "A", 1, NULL, &size) == TXR_E_NULL, "no output pointer");
     CHECK(txr_render_bmp(renderer, NULL, 1, &bytes, &size) == TXR_E_NULL, "NULL text");
 

@@ -80,7 +80,7 @@ TEST(PngWriter, FailuresSayWhyAndLeaveNoFile) {
     std::filesystem::create_directories("png_failures");
     std::string error;
     EXPECT_FALSE(writeRgbPng("png_failures/none/x.png", RgbImage(2, 2, 0), error));
-    EXPECT_EQ(error, "png_failures/none/x.png: cannot write: No such file or directory")
+    EXPECT_EQ(error, "png_failures/none/x.png: cannot create a file beside it: No such file or directory")
         << "the error names the user's path, not the temporary file's";
     EXPECT_FALSE(writeRgbPng("png_failures/empty.png", RgbImage(0, 5, 0), error));
     EXPECT_NE(error.find("0 x 5"), std::string::npos) << error;

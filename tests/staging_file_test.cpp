@@ -1,12 +1,12 @@
-// FontOut's staging file ../string.bmp at every point where it can fail: it cannot be created
-// (a link into a missing folder; a directory in its place is tested in render_test), cannot be
-// written, cannot be read back. Whatever fails, no file of ours stays behind, every
-// font file is closed and nothing is painted; an exception says why.
+// FontOut's staging file ../string.bmp: what others put at its name is refused and left alone,
+// a write cut short leaves nothing, and two processes take turns on it. Whatever fails, no file
+// of ours stays behind, every font file is closed and nothing is painted; an exception says why.
 #include <gtest/gtest.h>
 
 #include <limits.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fontkit/file_io.h"
 #include "fontkit/font_file_a.h"
 #include "support/ctxr_calls.h"
 #include "support/open_files.h"
@@ -25,14 +26,16 @@ namespace {
 
 const char kStaging[] = "../string.bmp";
 
-// Block 0 of A.bin: a 6 x 5 cell with a box at code 'A'.
+// Block 0 of A.bin: a 6 x 5 cell with a box at code 'A' and two bars at 'B'.
 const test::Picture kBox = {"#####", "#...#", "#...#", "#####"};
+const test::Picture kBars = {"#....#", "#....#", "#....#", "#....#"};
 const std::string kBoxAt00 = test::joined({"#####.", "#...#.", "#...#.", "#####.", "......"});
 const std::string kBlank = test::joined(test::Picture(5, "......"));
 
 std::string absoluteFontDir() {
     mkdir("staging_fonts", 0755);
-    const fontkit::FontBlockA block{'A', 'A', 1, 6, 5, {{'A', {kBox}, 0, 4, 6}}};
+    const fontkit::FontBlockA block{'A', 'B', 1,
+                                    6,   5,   {{'A', {kBox}, 0, 4, 6}, {'B', {kBars}, 0, 4, 6}}};
     EXPECT_TRUE(fontkit::writeFileBytes("staging_fonts/A.bin", fontkit::writeFontFileA({block})));
     char path[PATH_MAX];
     EXPECT_NE(realpath("staging_fonts", path), nullptr);
@@ -71,14 +74,79 @@ TEST_F(StagingFile, NullDeviceContextStagesAndPaintsNothing) {
     EXPECT_EQ(test::leftBehind(txr_), "");
 }
 
-TEST_F(StagingFile, LinkIntoAMissingFolderCannotBeCreatedAndIsLeftAlone) {
-    ASSERT_EQ(symlink("no_such_folder/string.bmp", kStaging), 0);
-    std::string picture;
-    EXPECT_EQ(paint(picture), CFileException::fileNotFound);
-    char target[64] = {};
-    EXPECT_GT(readlink(kStaging, target, sizeof target - 1), 0) << "not ours to remove";
-    EXPECT_EQ(unlink(kStaging), 0);
-    EXPECT_EQ(picture, kBlank);
+// What others may put at the staging name; each is refused and left as it was, and what it
+// points to is not touched.
+struct Intruder {
+    const char* what;
+    void (*make)();
+    const char* victimAfter;  // the contents of ../victim afterwards, or nullptr for no file
+};
+
+const Intruder kIntruders[] = {
+    {"a link to a file", [] { EXPECT_EQ(symlink("victim", kStaging), 0); }, "precious"},
+    {"a dangling link", [] { EXPECT_EQ(symlink("missing", kStaging), 0); }, nullptr},
+    {"a link into a missing folder",
+     [] { EXPECT_EQ(symlink("no_such_folder/string.bmp", kStaging), 0); }, nullptr},
+    {"a FIFO", [] { EXPECT_EQ(mkfifo(kStaging, 0644), 0); }, nullptr},
+    {"a directory", [] { EXPECT_EQ(mkdir(kStaging, 0755), 0); }, nullptr},
+    {"a hard link to a file", [] { EXPECT_EQ(link("../victim", kStaging), 0); }, "precious"},
+};
+
+TEST_F(StagingFile, AnythingButAPlainFileAtTheNameIsRefusedAndLeftAlone) {
+    for (const Intruder& intruder : kIntruders) {
+        std::remove("../missing");
+        if (intruder.victimAfter != nullptr) {
+            ASSERT_TRUE(
+                fontkit::writeFileBytes("../victim", {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+        }
+        intruder.make();
+        struct stat before {};
+        ASSERT_EQ(lstat(kStaging, &before), 0) << intruder.what;
+        std::string picture;
+        EXPECT_NE(paint(picture), -1) << intruder.what << " is refused";
+        EXPECT_EQ(picture, kBlank) << intruder.what;
+        struct stat after {};
+        EXPECT_EQ(lstat(kStaging, &after), 0) << intruder.what << " stays";
+        EXPECT_EQ(after.st_ino, before.st_ino) << intruder.what;
+        EXPECT_EQ(after.st_mode, before.st_mode) << intruder.what;
+        EXPECT_NE(access("../missing", F_OK), 0) << intruder.what << ": no target created";
+        if (intruder.victimAfter != nullptr) {
+            EXPECT_EQ(fontkit::readFileText("../victim", 64), intruder.victimAfter)
+                << intruder.what;
+        }
+        if (S_ISDIR(before.st_mode)) {
+            rmdir(kStaging);
+        } else {
+            unlink(kStaging);
+        }
+        std::remove("../victim");
+        EXPECT_EQ(test::leftBehind(txr_), "") << intruder.what;
+    }
+}
+
+TEST_F(StagingFile, TwoProcessesTakeTurnsAndEachPaintsItsOwnText) {
+    // The child paints 'A' and the parent 'B', each 1000 times onto its own canvas.
+    const std::string kBarAt00 = test::joined({"#....#", "#....#", "#....#", "#....#", "......"});
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    const char* text = child == 0 ? "A" : "B";
+    const std::string& expected = child == 0 ? kBoxAt00 : kBarAt00;
+    int differing = 0;
+    for (int call = 0; call < 1000; ++call) {
+        Canvas canvas(6, 5, RGB(255, 255, 255));
+        try {
+            txr_.FontOut(canvas.dc(), 0, 0, text);
+        } catch (CFileException* error) {
+            error->Delete();
+        }
+        if (test::asciiOf(canvas, RGB(0, 0, 0)) != expected) ++differing;
+    }
+    if (child == 0) _exit(differing > 255 ? 255 : differing);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "wrong or blank canvases in the child";
+    EXPECT_EQ(differing, 0) << "wrong or blank canvases in the parent";
     EXPECT_EQ(test::leftBehind(txr_), "");
 }
 
@@ -98,17 +166,6 @@ TEST_F(StagingFile, WriteCutShortByTheFileSizeLimitRemovesThePartialFile) {
     EXPECT_NE(cause, -1) << "the failed write is reported";
     EXPECT_EQ(picture, kBlank);
     EXPECT_EQ(test::leftBehind(txr_), "");
-}
-
-TEST_F(StagingFile, FileThatReadsBackEmptyPaintsNothingNotTheImageBefore) {
-    std::string picture;
-    ASSERT_EQ(paint(picture), -1);
-    ASSERT_EQ(picture, kBoxAt00) << "the painter now holds an image";
-    // Writes to the staging name vanish, so reading back finds an empty file.
-    ASSERT_EQ(symlink("/dev/null", kStaging), 0);
-    EXPECT_EQ(paint(picture), -1);
-    EXPECT_EQ(picture, kBlank);
-    EXPECT_EQ(test::leftBehind(txr_), "") << "the link at our name is removed like our file";
 }
 
 }  // namespace

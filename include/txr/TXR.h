@@ -5,18 +5,27 @@
 // Decisions a host can rely on:
 // - family starts at 0 and resolution at 203, so GetStringSize before any SetFont is defined.
 // - A negative scaleH or scaleV is refused like 0: SetFont returns 3 or 4.
-// - Copying a CTXR gives a fully independent copy: the same selection, path and video sense, with
-//   engines and a bitmap painter of its own; nothing is shared and no font file is open in it.
-// - A drawing larger than txr::kMaxStringDots dots, or of zero width (an empty text), is not
-//   made: GetStringSize still reports its size, FontOut paints nothing and GetBmpFile writes
-//   nothing (a file already at the path is left as it was).
+// - Copying a CTXR gives a fully independent copy: the same selection, path, video sense and
+//   staging mode, with engines and a bitmap painter of its own; nothing is shared and no font
+//   file is open in it.
+// - A drawing larger than txr::kMaxStringDots dots, one that paints more than
+//   txr::kMaxPaintedDots, or one of zero width (an empty text), is not made: GetStringSize still
+//   reports its size, FontOut paints nothing and GetBmpFile writes nothing (a file already at the
+//   path is left as it was).
 // - FontOut stages its drawing in the file "../string.bmp" ("..\string.bmp" on Windows)
-//   relative to the current directory:
-//   two FontOut calls must not run at the same time, not even in two processes sharing a
-//   current directory. The name is the library's: a file there is overwritten (a symbolic link
-//   is followed) and removed before FontOut returns or throws. When it cannot be created or
-//   written, the CFileException passes to the caller and nothing of ours is left (a directory or
-//   link in its place stays). When it cannot be read back, FontOut paints nothing.
+//   relative to the current directory. FontOut calls take turns on it: in one process, and
+//   across processes sharing the directory (an advisory lock; on Windows the file's share mode),
+//   so each call paints its own drawing. The name is the library's: a regular file there is
+//   overwritten and removed before FontOut returns or throws. A symbolic link, a FIFO, a
+//   directory or any other non-regular file (on Windows a reparse point) at the name is refused
+//   with a CFileException and left as it is; so is a file with more than one name (a hard link).
+//   When the file cannot be created or written, the CFileException passes to the caller and
+//   nothing of ours is left. When it cannot be read back, FontOut paints nothing.
+// - SetStagingFile(false) makes this CTXR's FontOut paint from memory: the same pixels, no file
+//   at all, and no turn to wait for, so one CTXR per thread paints in parallel.
+// - GetBmpFile replaces the file at its path whole: the path holds either the old file or the
+//   whole new one, never a part (see docs/reliability.md for links, permissions and the
+//   fallback where the directory is read-only).
 // - FontOut with a null pDC draws and stages as usual and paints nothing.
 // - GetStringImage gives the dots of the file GetBmpFile would write, in memory: it uses no
 //   staging file and writes nothing, so threads may render at the same time, each with a CTXR
@@ -41,11 +50,22 @@
 #include "txr/string_image.h"
 
 class CDibImage;
+class CTXR;
+
+namespace txr {
+class StringBitmap;
+bool drawString(CTXR& txr, StringBitmap& target, CString& text);
+}  // namespace txr
 
 namespace txr {
 // The largest string bitmap, in dots, that FontOut and GetBmpFile will make (2^28 dots, 32 MiB
 // of one-bit rows): enough for 255 characters of any font at large magnifications.
 constexpr std::int64_t kMaxStringDots = std::int64_t{1} << 28;
+// The most dots one FontOut or GetBmpFile call paints onto its string bitmap, summed over its
+// glyphs (each glyph's magnified bitmap, clipped to the string bitmap's size): twice the largest
+// string bitmap. Glyphs of real fonts overlap little, so only a font made to stack large glyphs
+// on one spot reaches it; such a call draws nothing, like one above kMaxStringDots.
+constexpr std::int64_t kMaxPaintedDots = 2 * kMaxStringDots;
 }  // namespace txr
 
 class TXR_API CTXR {
@@ -66,6 +86,13 @@ class TXR_API CTXR {
     void FontOut(CDC* pDC, int x, int y, CString text);
     CSize GetStringSize(CString text);
     void GetBmpFile(CString path, CString text);
+    // True (the default): FontOut stages its drawing in the staging file. False: it paints from
+    // memory, with the same pixels and no file.
+    void SetStagingFile(bool useStagingFile);
+    // Whether the last FontOut, GetBmpFile or GetStringImage of a ready selection made its
+    // drawing: false when no family matched, the text was empty, or the drawing was above
+    // kMaxStringDots or kMaxPaintedDots.
+    bool LastDrawingMade() const;
     // The turned one-bit image of `text` for the current selection: the dots of GetBmpFile's
     // file, top row first, a set bit where the printer prints black. Empty when no selection has
     // been accepted or GetBmpFile would write nothing.
@@ -91,6 +118,11 @@ class TXR_API CTXR {
     CDibImage* dibImage;
 
   private:
+    friend bool txr::drawString(CTXR& txr, txr::StringBitmap& target, CString& text);
+
+    bool stagingFile_ = true;
+    bool lastDrawingMade_ = false;
+
     int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
     void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
                    unsigned char* bits, const char* path);

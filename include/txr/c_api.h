@@ -10,9 +10,11 @@
  * txr_status_message() names any status; txr_last_error() gives the detail (a path and the reason
  * it could not be written, for example) of the last failed call on a renderer.
  *
- * Threads: a renderer is used by one thread at a time. txr_font_out stages its drawing in the file
- * "../string.bmp" relative to the process's current directory, so no two txr_font_out calls may
- * run at the same time, on any renderer, nor in two processes sharing a current directory.
+ * Threads: a renderer is used by one thread at a time; different renderers may be used by
+ * different threads at once. txr_font_out stages its drawing in the file "../string.bmp" relative
+ * to the process's current directory; calls take turns on it (in one process and across
+ * processes sharing the directory), so each paints its own drawing. txr_set_staging_file(r, 0)
+ * makes a renderer paint from memory instead: no file, no turn to wait for.
  */
 #ifndef TXR_C_API_H
 #define TXR_C_API_H
@@ -79,6 +81,9 @@ TXR_API int txr_set_font(TxrRenderer* renderer, int family, int font_type, int s
                          int rotation, int resolution);
 /* Reverse video: 1 white on black, 0 black on white; TXR_E_RANGE for anything else. */
 TXR_API int txr_set_invert(TxrRenderer* renderer, int invert);
+/* 1 (the default): txr_font_out stages its drawing in "../string.bmp". 0: it paints the same
+ * pixels from memory, with no file. TXR_E_RANGE for anything else. */
+TXR_API int txr_set_staging_file(TxrRenderer* renderer, int use_staging_file);
 /* The character set of family 1, 0 to 14 (TXR_E_RANGE otherwise); used from the next call. */
 TXR_API int txr_set_charset(TxrRenderer* renderer, int charset);
 
@@ -121,7 +126,9 @@ TXR_API int txr_render_image(TxrRenderer* renderer, const char* text, size_t len
  * the library neither reads nor writes (BGRX, the order of 32-bit Windows DIBs and of
  * little-endian 0xXXRRGGBB words). The drawing's top-left corner goes to (x, y); what falls
  * outside the buffer is clipped. A pixel the drawing covers becomes black or white; all others
- * keep their colour. TXR_E_RANGE for a width or height below 1 or a stride too small. */
+ * keep their colour. TXR_E_RANGE for a width or height below 1 or a stride too small;
+ * TXR_E_NO_DRAWING, with the pixels untouched, when there is nothing to draw (as for
+ * txr_get_bmp_file). */
 TXR_API int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height,
                          size_t stride, int x, int y, const char* text, size_t length);
 

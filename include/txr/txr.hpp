@@ -93,6 +93,10 @@ class Renderer {
         return check(txr_set_font(handle_, family, fontType, scaleH, scaleV, rotation, resolution));
     }
     void setInvert(bool invert) { check(txr_set_invert(handle_, invert ? 1 : 0)); }
+    // False: fontOut paints from memory instead of staging its drawing in "../string.bmp".
+    void setStagingFile(bool useStagingFile) {
+        check(txr_set_staging_file(handle_, useStagingFile ? 1 : 0));
+    }
     // Family 1's character set, 0 to 14.
     void setCharSet(int charSet) { check(txr_set_charset(handle_, charSet)); }
 

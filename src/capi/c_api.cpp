@@ -105,6 +105,12 @@ void requireReady(const CTXR& ctxr) {
     if (ctxr.fontReady == 0) throw Failure{TXR_E_NOT_READY, txr_status_message(TXR_E_NOT_READY)};
 }
 
+void requireDrawn(const CTXR& ctxr) {
+    if (!ctxr.LastDrawingMade()) {
+        throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
+    }
+}
+
 txr::OneBitImage renderImage(TxrRenderer* renderer, const char* text, size_t length) {
     CString bytes = textOf(text, length);
     requireReady(renderer->ctxr);
@@ -186,6 +192,16 @@ int txr_set_invert(TxrRenderer* renderer, int invert) {
     });
 }
 
+int txr_set_staging_file(TxrRenderer* renderer, int use_staging_file) {
+    return guarded(renderer, [&] {
+        if (use_staging_file != 0 && use_staging_file != 1) {
+            throw Failure{TXR_E_RANGE, "use_staging_file is not 0 or 1"};
+        }
+        renderer->ctxr.SetStagingFile(use_staging_file == 1);
+        return TXR_OK;
+    });
+}
+
 int txr_set_charset(TxrRenderer* renderer, int charset) {
     return guarded(renderer, [&] {
         if (charset < 0 || charset >= kCharSetCount) {
@@ -216,12 +232,7 @@ int txr_get_bmp_file(TxrRenderer* renderer, const char* path, const char* text, 
         requireReady(renderer->ctxr);
         CTXR& ctxr = renderer->ctxr;
         ctxr.GetBmpFile(CString(path), bytes);
-        // GetBmpFile reports nothing; its upright measure says whether it wrote a file.
-        const std::int64_t dots = std::int64_t{ctxr.stringWidth} * ctxr.stringHeight;
-        if (ctxr.family < 0 || ctxr.family > 2 || ctxr.stringWidth <= 0 || ctxr.stringHeight <= 0 ||
-            dots > txr::kMaxStringDots) {
-            throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
-        }
+        requireDrawn(ctxr);
         return TXR_OK;
     });
 }
@@ -286,6 +297,7 @@ int txr_font_out(TxrRenderer* renderer, uint8_t* pixels, int width, int height, 
             }
         }
         renderer->ctxr.FontOut(canvas.dc(), x, y, bytes);
+        requireDrawn(renderer->ctxr);
         for (int py = 0; py < height; ++py) {
             for (int px = 0; px < width; ++px) {
                 const COLORREF colour = canvas.pixel(px, py);

@@ -46,9 +46,10 @@ class GlyphMemo {
     }
     // Opens the font file at `path`: from `cache` when it holds it (the stream returned is then
     // null and every read comes from the cached bytes), else with fopen as without a cache.
-    std::FILE* openFile(const std::string& path, FontCache* cache) {
+    template <class OpenFile>
+    std::FILE* openFile(const std::string& path, FontCache* cache, OpenFile openUncached) {
         FontCache::FileBytes bytes = cache != nullptr ? cache->fetch(path) : nullptr;
-        std::FILE* file = bytes ? nullptr : std::fopen(path.c_str(), "rb");
+        std::FILE* file = bytes ? nullptr : openUncached(path.c_str());
         open(file);
         if (bytes) {
             whole_ = true;

@@ -7,6 +7,7 @@
 
 #include "common/big_endian.h"
 #include "common/glyph_memo.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterA.h"
 
 namespace {
@@ -155,7 +156,7 @@ void CGeneraterA::TXRA() {
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
         const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
         if (*fileName != '\0') {
-            fontFile = glyphMemo->openFile(fontPath.str() + fileName, fontCache);
+            fontFile = glyphMemo->openFile(fontPath.str() + fileName, fontCache, txr::openFontFile);
         } else {
             glyphMemo->open(nullptr);
         }

@@ -8,6 +8,7 @@
 #include "common/glyph_memo.h"
 #include "engine_b/catalogue.h"
 #include "engine_b/code_tables.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterB.h"
 
 namespace eb = txr::engine_b;
@@ -67,7 +68,7 @@ void CGeneraterB::TXRB() {
     if (fontFile != nullptr) std::fclose(fontFile);
     fontFile = nullptr;
     if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
-    fontFile = glyphMemo->openFile(fontPath.str() + name, fontCache);
+    fontFile = glyphMemo->openFile(fontPath.str() + name, fontCache, txr::openFontFile);
 }
 
 void CGeneraterB::releaseFontFile() {

@@ -7,6 +7,7 @@
 
 #include "common/big_endian.h"
 #include "common/glyph_memo.h"
+#include "platform/file_calls.h"
 #include "txr/GeneraterZ.h"
 
 namespace txr {
@@ -126,7 +127,7 @@ void CGeneraterZ::TXRZ() {
         if (fontFile != nullptr) std::fclose(fontFile);
         fontFile = nullptr;
         if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
-        fontFile = glyphMemo->openFile(fontPath.str() + "Z.bin", fontCache);
+        fontFile = glyphMemo->openFile(fontPath.str() + "Z.bin", fontCache, txr::openFontFile);
         Searchaddr();
     }
     ++fetchCount;

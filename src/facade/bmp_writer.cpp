@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/one_bit_rows.h"
+#include "platform/file_calls.h"
 
 namespace txr {
 
@@ -192,15 +193,13 @@ std::vector<std::uint8_t> bmpFileBytes(const OneBitImage& image, const RGBQUAD* 
 }
 
 void writeWholeFile(const char* path, const std::vector<std::uint8_t>& bytes) {
-    CFile file(path, CFile::modeCreate | CFile::modeWrite);
-    try {
-        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-        file.Close();
-    } catch (CFileException*) {
-        file.Abort();
-        std::remove(path);
-        throw;
-    }
+    replaceFileWhole(path, bytes.data(), bytes.size());
+}
+
+std::vector<std::uint8_t> stringBmpFile(CBitmap* bitmap, CDC* dc, int quarterTurns) {
+    if ((quarterTurns & 3) == 0) return bitmapBmpFile(bitmap, dc);
+    const OneBitImage image = readBitmapDots(bitmap, dc);
+    return turnedBmpFile(image.rows.data(), image.width, image.height, quarterTurns);
 }
 
 }  // namespace txr

@@ -41,8 +41,12 @@ std::vector<std::uint8_t> turnedBmpFile(const std::uint8_t* rows, int width, int
 std::vector<std::uint8_t> bmpFileBytes(const OneBitImage& image,
                                        const RGBQUAD* colourTable = nullptr);
 
-// Creates or empties `path` and writes `bytes`. Throws CFileException* when the file cannot be
-// created or written; a file left half-written is removed before the exception passes on.
+// The BMP file of the string bitmap's dots turned `quarterTurns` clockwise: what GetBmpFile
+// writes.
+std::vector<std::uint8_t> stringBmpFile(CBitmap* bitmap, CDC* dc, int quarterTurns);
+
+// Writes `bytes` as the file at `path`, which is at every moment either the old file or the whole
+// new one (see replaceFileWhole). Throws CFileException* when it cannot be written.
 void writeWholeFile(const char* path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace txr

@@ -74,19 +74,32 @@ int CDibImage::Load(const char* path) {
         auto block = std::make_unique<unsigned char[]>(blockSize);
         if (file.Read(block.get(), static_cast<UINT>(blockSize)) != blockSize) return 0;
 
-        BITMAPINFOHEADER header;
-        std::memcpy(&header, block.get(), sizeof header);
-        if (!describesWhatItHolds(header, blockSize)) return 0;
-
-        imageData = std::move(block);
-        imageSize_ = blockSize;
-        imageInfo = reinterpret_cast<BITMAPINFO*>(imageData.get());
-        colorCount = colourEntries(header);
-        imageBits = imageData.get() + kInfoHeaderSize + 4 * static_cast<std::size_t>(colorCount);
+        return adopt(std::move(block), blockSize);
     } catch (CFileException* error) {
         error->Delete();
         return 0;
     }
+    return 0;
+}
+
+int CDibImage::LoadFileBytes(const unsigned char* file, std::size_t size) {
+    if (size < kFileHeaderSize + kInfoHeaderSize || size > kMaxDibFileBytes) return 0;
+    if (txr::getLE16(file) != 0x4D42) return 0;
+    const std::size_t blockSize = size - kFileHeaderSize;
+    auto block = std::make_unique<unsigned char[]>(blockSize);
+    std::memcpy(block.get(), file + kFileHeaderSize, blockSize);
+    return adopt(std::move(block), blockSize);
+}
+
+int CDibImage::adopt(std::unique_ptr<unsigned char[]> block, std::size_t blockSize) {
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, block.get(), sizeof header);
+    if (!describesWhatItHolds(header, blockSize)) return 0;
+    imageData = std::move(block);
+    imageSize_ = blockSize;
+    imageInfo = reinterpret_cast<BITMAPINFO*>(imageData.get());
+    colorCount = colourEntries(header);
+    imageBits = imageData.get() + kInfoHeaderSize + 4 * static_cast<std::size_t>(colorCount);
     return 1;
 }
 

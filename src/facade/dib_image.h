@@ -22,6 +22,8 @@ class CDibImage {
     ~CDibImage() = default;
 
     int Load(const char* path);
+    // Load of a whole BMP file held in memory, with the same checks.
+    int LoadFileBytes(const unsigned char* file, std::size_t size);
     int Draw(CDC* pDC, int x, int y, int cx, int cy);
 
     std::unique_ptr<unsigned char[]> imageData;
@@ -30,5 +32,9 @@ class CDibImage {
     int colorCount = 0;
 
   private:
+    // Takes the block after the file header when it describes what it holds; 0 (the image held
+    // before kept) when it does not.
+    int adopt(std::unique_ptr<unsigned char[]> block, std::size_t blockSize);
+
     std::size_t imageSize_ = 0;
 };

@@ -2,11 +2,13 @@
 // string bitmap with the selected engine, and writing or painting the result.
 #include "facade/string_render.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "platform/file_calls.h"
 #include "platform/staging_file.h"
 
 namespace txr {
@@ -86,13 +88,39 @@ int advancedPen(int penX, int advance) {
     return clampToInt(std::int64_t{penX} + advance);
 }
 
-void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+// What is left of kMaxPaintedDots for one call. Each glyph is charged its magnified bitmap,
+// clipped to the string bitmap's size: at least what painting it costs.
+class PaintBudget {
+  public:
+    PaintBudget(int bitmapWidth, int bitmapHeight) : width_(bitmapWidth), height_(bitmapHeight) {}
+
+    // False once the glyph just built would take the call past the bound.
+    template <class Engine>
+    bool spend(const Engine& engine) {
+        const BITMAPINFOHEADER& glyph = engine.bitmapInfo.bmiHeader;
+        const std::int64_t rows =
+            glyph.biHeight < 0 ? -std::int64_t{glyph.biHeight} : glyph.biHeight;
+        const std::int64_t wide =
+            std::min<std::int64_t>(std::int64_t{glyph.biWidth} * engine.scaleH, width_);
+        const std::int64_t tall = std::min<std::int64_t>(rows * engine.scaleV, height_);
+        if (wide > 0 && tall > 0) left_ -= wide * tall;
+        return left_ >= 0;
+    }
+
+  private:
+    std::int64_t width_;
+    std::int64_t height_;
+    std::int64_t left_ = kMaxPaintedDots;
+};
+
+bool layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterA& engine = *txr.engineA;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetCharCode(text[i]);
         engine.TXRA();
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         if (engine.glyphFont >= 9 && engine.glyphFont <= 16) {
             engine.DrawOneword(dc, txr.penX, 0);
             txr.penX = advancedPen(txr.penX, engine.GetDelta());
@@ -101,34 +129,39 @@ void layOutFamily0(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
         }
         engine.ClearBuffer();
     }
+    return true;
 }
 
 // Font file B stays open from measuring to the last character: reopening it for each character
 // would read the same bytes.
-void layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+bool layOutFamily1(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterB& engine = *txr.engineB;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetFont();
         engine.SetcharCode(text[i]);
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         engine.DrawOneword(dc, clampedProduct(i, engine.GetCellW()), 0);
         engine.ClearBuffer();
     }
+    return true;
 }
 
-void layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length) {
+bool layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length, PaintBudget& budget) {
     CGeneraterZ& engine = *txr.engineZ;
     for (int i = 0; i < length; ++i) {
         engine.ClearBuffer();
         engine.SetCharCode(text[i]);
         engine.TXRZ();
         engine.BuildBMP();
+        if (!budget.spend(engine)) return false;
         engine.GetCharDelta();
         engine.DrawOneword(dc, txr.penX, 0);
         txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
     }
+    return true;
 }
 
 // Measures with the family's font file left open for the drawing that follows.
@@ -160,18 +193,6 @@ class FontFilesClosed {
     CTXR& txr_;
 };
 
-// Removes a file when the scope ends, normally or by an exception.
-class StagingFileRemoved {
-  public:
-    explicit StagingFileRemoved(const char* path) : path_(path) {}
-    StagingFileRemoved(const StagingFileRemoved&) = delete;
-    StagingFileRemoved& operator=(const StagingFileRemoved&) = delete;
-    ~StagingFileRemoved() { std::remove(path_); }
-
-  private:
-    const char* path_;
-};
-
 }  // namespace
 
 StringBitmap::StringBitmap(HDC reference) {
@@ -179,7 +200,7 @@ StringBitmap::StringBitmap(HDC reference) {
 }
 
 StringBitmap::~StringBitmap() {
-    if (previous_ != nullptr) CDC::SelectGdiObject(dc_.m_hDC, previous_->m_hObject);
+    if (previous_ != nullptr) ::SelectObject(dc_.m_hDC, previous_);
     bitmap_.DeleteObject();
 }
 
@@ -187,7 +208,7 @@ bool StringBitmap::create(int width, int height, bool black) {
     if (width <= 0 || height <= 0) return false;
     if (std::int64_t{width} * height > kMaxStringDots) return false;
     if (!bitmap_.CreateCompatibleBitmap(&dc_, width, height)) return false;
-    previous_ = CDC::SelectGdiObject(dc_.m_hDC, bitmap_.m_hObject);
+    previous_ = ::SelectObject(dc_.m_hDC, bitmap_.m_hObject);
     dc_.PatBlt(0, 0, width, height, black ? BLACKNESS : WHITENESS);
     return true;
 }
@@ -228,13 +249,14 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
         measureKeepingFileOpen(txr, bytes, txr.textLength);
         if (target.create(txr.stringWidth, txr.stringHeight, txr.invert == 1)) {
             CDC* dc = target.dc();
-            if (txr.family == 0) layOutFamily0(txr, dc, bytes, txr.textLength);
-            if (txr.family == 1) layOutFamily1(txr, dc, bytes, txr.textLength);
-            if (txr.family == 2) layOutFamily2(txr, dc, bytes, txr.textLength);
-            drawn = true;
+            PaintBudget budget(txr.stringWidth, txr.stringHeight);
+            if (txr.family == 0) drawn = layOutFamily0(txr, dc, bytes, txr.textLength, budget);
+            if (txr.family == 1) drawn = layOutFamily1(txr, dc, bytes, txr.textLength, budget);
+            if (txr.family == 2) drawn = layOutFamily2(txr, dc, bytes, txr.textLength, budget);
         }
     }
     text.UnlockBuffer();
+    txr.lastDrawingMade_ = drawn;
     return drawn;
 }
 
@@ -324,16 +346,23 @@ CSize CTXR::GetStringSize(CString text) {
 }
 
 void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
+    lastDrawingMade_ = false;
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
     if (!txr::drawString(*this, target, text)) return;
-    CreateBMP(target.bitmap(), target.dc(), rotation, txr::kStagingFile);
-    // CreateBMP either wrote the staging file whole or removed it and threw; from here it is ours
-    // and goes however the call ends.
-    const txr::StagingFileRemoved staging(txr::kStagingFile);
-    // A file that cannot be read back paints nothing, rather than the image loaded before.
-    if (dibImage->Load(txr::kStagingFile) == 0) return;
+    const std::vector<std::uint8_t> file =
+        txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation));
+    if (stagingFile_) {
+        // Written, read back and removed by one call at a time, in this process and in any other
+        // sharing the name; a file that cannot be read back paints nothing, rather than the
+        // image loaded before.
+        txr::StagingFileHold staging(txr::kStagingFile);
+        staging.write(file.data(), file.size());
+        if (dibImage->Load(txr::kStagingFile) == 0) return;
+    } else if (dibImage->LoadFileBytes(file.data(), file.size()) == 0) {
+        return;
+    }
     if (rotation == 0 || rotation == 2) {
         dibImage->Draw(pDC, x, y, stringWidth, stringHeight);
     } else {
@@ -341,7 +370,16 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     }
 }
 
+bool CTXR::LastDrawingMade() const {
+    return lastDrawingMade_;
+}
+
+void CTXR::SetStagingFile(bool useStagingFile) {
+    stagingFile_ = useStagingFile;
+}
+
 void CTXR::GetBmpFile(CString path, CString text) {
+    lastDrawingMade_ = false;
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     CWindowDC screen(nullptr);

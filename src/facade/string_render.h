@@ -29,7 +29,9 @@ class StringBitmap {
   private:
     CDC dc_;
     CBitmap bitmap_;
-    CGdiObject* previous_ = nullptr;
+    // The bitmap the DC held before, as a handle: its framework wrapper is shared with every
+    // thread whose DC holds the same stock bitmap.
+    HGDIOBJ previous_ = nullptr;
 };
 
 // Closes every engine's font file still open and marks engines A and Z as closed.

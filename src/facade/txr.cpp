@@ -62,7 +62,9 @@ CTXR::CTXR(const CTXR& other)
       invert(other.invert),
       resolution(other.resolution),
       fontReady(other.fontReady),
-      dibImage(new CDibImage(*other.dibImage)) {}
+      dibImage(new CDibImage(*other.dibImage)),
+      stagingFile_(other.stagingFile_),
+      lastDrawingMade_(other.lastDrawingMade_) {}
 
 CTXR& CTXR::operator=(const CTXR& other) {
     if (this == &other) return *this;
@@ -82,6 +84,8 @@ CTXR& CTXR::operator=(const CTXR& other) {
     invert = other.invert;
     resolution = other.resolution;
     fontReady = other.fontReady;
+    stagingFile_ = other.stagingFile_;
+    lastDrawingMade_ = other.lastDrawingMade_;
     return *this;
 }
 

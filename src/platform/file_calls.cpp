@@ -2,11 +2,16 @@
 // raise.
 #include "platform/file_calls.h"
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -26,6 +31,82 @@ std::FILE* openOrCreate(const char* fileName, const char* existing, const char* 
     std::FILE* file = std::fopen(fileName, existing);
     if (file == nullptr && errno == ENOENT) file = std::fopen(fileName, missing);
     return file;
+}
+
+// The file a path names once symbolic links are followed, as many as the kernel follows. A
+// dangling link names its missing target, which writing then creates.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status {};
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        char target[4096];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return path;
+        const std::string link(target, static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        path =
+            link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return path;
+}
+
+// A short name, new in the directory of `path`: ".txr" and six letters or digits, so that a file
+// name up to the system's limit still has room beside it.
+std::string temporaryNameBeside(const std::string& path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 generator{std::random_device{}()};
+    const std::size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    name += ".txr";
+    for (int i = 0; i < 6; ++i) name += kLetters[generator() % (sizeof kLetters - 1)];
+    return name;
+}
+
+// write() of all `size` bytes; false with errno set when one fails.
+bool writeAll(int file, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(file, bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+[[noreturn]] void throwAfter(int file, const std::string& removed, int osError, const char* path) {
+    if (file >= 0) ::close(file);
+    if (!removed.empty()) ::unlink(removed.c_str());
+    CFileException::ThrowOsError(osError, path);
+}
+
+// Writes over the file itself: for devices and FIFOs (never waiting for a reader), and where the
+// directory takes no new file. A regular file written half way is removed, as it holds neither
+// the old bytes nor the new.
+void writeInPlace(const std::string& target, const void* data, std::size_t size, const char* path) {
+    const int file =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (file < 0) CFileException::ThrowOsError(lastError(EINVAL), path);
+    struct stat status {};
+    const bool regular = fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    if (!writeAll(file, data, size)) throwAfter(file, regular ? target : "", errno, path);
+    if (::close(file) != 0) throwAfter(-1, regular ? target : "", errno, path);
+}
+
+// Opens a new temporary file beside `target`; -1 with errno set when the directory refuses one.
+int createTemporaryBeside(const std::string& target, mode_t mode, std::string& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = temporaryNameBeside(target);
+        const int file =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (file >= 0 || errno != EEXIST) return file;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -122,6 +203,96 @@ ULONGLONG fileLength(FileHandle file) {
 
 std::string systemErrorText(long osError) {
     return std::strerror(static_cast<int>(osError));
+}
+
+std::FILE* openFontFile(const char* path) {
+    const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) return nullptr;
+    struct stat status {};
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(file);
+        return nullptr;
+    }
+    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* stream = fdopen(file, "rb");
+    if (stream == nullptr) ::close(file);
+    return stream;
+}
+
+void replaceFileWhole(const char* path, const void* data, std::size_t size) {
+    const std::string target = followLinks(path);
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) CFileException::ThrowOsError(EISDIR, path);
+    if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(target, data, size, path);
+    // A new file gets the usual 0666 less the umask, as fopen would give it.
+    std::string temporary;
+    const int file = createTemporaryBeside(target, exists ? 0600 : 0666, temporary);
+    if (file < 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG) {
+            return writeInPlace(target, data, size, path);
+        }
+        CFileException::ThrowOsError(error, path);
+    }
+    if (exists) {
+        // Owner first: changing it clears the set-user-ID bits that the mode then restores.
+        if (fchown(file, existing.st_uid, existing.st_gid) != 0) errno = 0;
+        if (fchmod(file, existing.st_mode & 07777) != 0) errno = 0;
+    }
+    if (!writeAll(file, data, size) || fsync(file) != 0) throwAfter(file, temporary, errno, path);
+    if (::close(file) != 0) throwAfter(-1, temporary, errno, path);
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        throwAfter(-1, temporary, errno, path);
+    }
+}
+
+StagingFileHold::StagingFileHold(const char* path)
+    : inProcess_([]() -> std::mutex& {
+          static std::mutex mutex;
+          return mutex;
+      }()),
+      path_(path),
+      file_(-1) {
+    // The file locked must still be the one at the name: the call before may have removed it
+    // while this one waited for the lock.
+    for (;;) {
+        const int file = ::open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (file < 0) CFileException::ThrowOsError(lastError(EINVAL), path);
+        struct stat held {};
+        // One name only: a hard link would let the name's owner aim the write at another file.
+        if (fstat(file, &held) != 0 || !S_ISREG(held.st_mode) || held.st_nlink > 1) {
+            throwAfter(file, "", EACCES, path);
+        }
+        while (flock(file, LOCK_EX) != 0) {
+            if (errno != EINTR) throwAfter(file, "", errno, path);
+        }
+        struct stat named {};
+        if (lstat(path, &named) == 0 && named.st_dev == held.st_dev &&
+            named.st_ino == held.st_ino) {
+            fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+            file_ = file;
+            return;
+        }
+        ::close(file);
+    }
+}
+
+StagingFileHold::~StagingFileHold() {
+    struct stat held {};
+    struct stat named {};
+    if (fstat(file_, &held) == 0 && lstat(path_, &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino) {
+        ::unlink(path_);
+    }
+    ::close(file_);
+}
+
+void StagingFileHold::write(const void* data, std::size_t size) {
+    if (ftruncate(file_, 0) != 0 || lseek(file_, 0, SEEK_SET) != 0 ||
+        !writeAll(file_, data, size)) {
+        CFileException::ThrowOsError(lastError(EIO), path_);
+    }
 }
 
 }  // namespace txr

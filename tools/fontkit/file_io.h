@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace txr::fontkit {
@@ -12,12 +13,24 @@ namespace txr::fontkit {
 std::vector<std::uint8_t> readFileBytes(const std::string& path, std::size_t maxSize);
 std::string readFileText(const std::string& path, std::size_t maxSize);
 
-// Writes to a temporary file beside `path` and renames it over `path`; on failure the temporary
-// file is removed, `path` is left as it was, and FontKitError says why.
+// Writes to a temporary file beside `path`, flushed to the disk, and renames it over `path`; on
+// failure the temporary file is removed, `path` is left as it was, and FontKitError says why.
+// A symbolic link at `path` is followed and its target replaced; a replaced file keeps its
+// permission bits (and owner where the process may set it).
 void writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void writeFileAtomically(const std::string& path, const std::string& text);
 
-// A temporary file name beside `path` that does not exist yet.
+// The same for a set of files: every one is written whole before any is renamed into place, so
+// a failed write (a full disk) leaves every path as it was.
+void writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files);
+
+// A new empty file, with a short name (".txr" and six letters), in the directory of the file
+// `path` names. A file-size limit then fails writes (rather than killing the process with the
+// temporary file in place), so that they can clean up.
 std::string temporaryPathBeside(const std::string& path);
+
+// Renames `temporary` over the file `path` names, links followed, with the permission bits and
+// owner of the file it replaces. On failure removes `temporary` and throws FontKitError.
+void replaceWith(const std::string& temporary, const std::string& path);
 
 }  // namespace txr::fontkit

@@ -708,12 +708,15 @@ std::vector<std::string> buildManifest(const Manifest& manifest, const std::stri
         outputs.emplace_back((std::filesystem::path(outputFolder) / file.name).string(),
                              buildFontFile(manifest, file, cache, report));
     }
-    // Written only once every file has been built, so an error leaves the old set whole.
+    // Written only once every file has been built, and renamed into place only once every file
+    // has been written, so an error (a full disk) leaves the old set whole.
+    std::vector<std::pair<std::string, std::string>> files;
     std::vector<std::string> written;
     for (const auto& [path, bytes] : outputs) {
-        writeFileAtomically(path, bytes);
+        files.emplace_back(path, std::string(bytes.begin(), bytes.end()));
         written.push_back(path);
     }
+    writeFilesAtomically(files);
     return written;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "fontkit/file_io.h"
+#include "fontkit/fontkit_error.h"
 #include "fontkit/optional_libraries.h"
 
 namespace txr::fontkit {
@@ -67,7 +68,13 @@ bool encode(std::FILE* file, PngKind kind, int width, int height, int dotsPerInc
 
 bool writePng(const std::string& path, PngKind kind, int width, int height, int dotsPerInch,
               const std::vector<const std::uint8_t*>& rows, std::string& error) {
-    const std::string temporary = temporaryPathBeside(path);
+    std::string temporary;
+    try {
+        temporary = temporaryPathBeside(path);
+    } catch (const FontKitError& failure) {
+        error = failure.what();
+        return false;
+    }
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
         error = path + ": cannot write: " + std::strerror(errno);
@@ -84,10 +91,13 @@ bool writePng(const std::string& path, PngKind kind, int width, int height, int 
         state.message = std::strerror(errno);
     }
     if (ok) {
-        std::error_code renameError;
-        std::filesystem::rename(temporary, path, renameError);
-        if (!renameError) return true;
-        state.message = renameError.message();
+        try {
+            replaceWith(temporary, path);
+            return true;
+        } catch (const FontKitError& failure) {
+            error = failure.what();
+            return false;
+        }
     }
     std::remove(temporary.c_str());
     error = path + ": cannot write PNG: " + state.message;

@@ -112,11 +112,17 @@ SpecimenLayout specimenLayout(const SpecimenBlock& block) {
 
 RgbImage renderSpecimen(const SpecimenBlock& block) {
     const SpecimenLayout layout = specimenLayout(block);
-    // Cells of a damaged file can be 65535 dots a side: such a sheet would need gigabytes.
+    // Cells of a damaged file can be 65535 dots a side: such a sheet would need gigabytes. Both
+    // bounds are checked before anything is allocated or drawn.
     if (layout.imageWidth > kPngMaxSide || layout.imageHeight > kPngMaxSide) {
         throw FontKitError("a specimen sheet of " + std::to_string(layout.imageWidth) + " x " +
                            std::to_string(layout.imageHeight) + " pixels is larger than " +
                            std::to_string(kPngMaxSide) + " a side");
+    }
+    if (std::int64_t{layout.imageWidth} * layout.imageHeight > kSpecimenMaxPixels) {
+        throw FontKitError("a specimen sheet of " + std::to_string(layout.imageWidth) + " x " +
+                           std::to_string(layout.imageHeight) + " pixels is larger than " +
+                           std::to_string(kSpecimenMaxPixels) + " pixels");
     }
     RgbImage image(layout.imageWidth, layout.imageHeight, kSpecimenPaper);
     for (int column = 0; column <= layout.columns; ++column) {

@@ -2,6 +2,7 @@
 // and decimal) and advance, drawn as an RGB image with a built-in label font.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,13 @@ constexpr std::uint32_t kSpecimenLabel = 0x203060;
 // The label font: digits, A-F and a few signs, 3 x 5 dots, drawn kSpecimenLabelScale times.
 constexpr int kSpecimenLabelScale = 2;
 
+// The largest sheet drawn, in pixels (192 MiB of RGB): the largest sheet of the bundled fonts
+// takes 2 M pixels, so thirty times that room is left; more means cells a damaged file made up.
+constexpr std::int64_t kSpecimenMaxPixels = std::int64_t{1} << 26;
+
 SpecimenLayout specimenLayout(const SpecimenBlock& block);
-// Throws FontKitError for a sheet wider or taller than kPngMaxSide pixels (huge cells).
+// Throws FontKitError for a sheet wider or taller than kPngMaxSide pixels or larger than
+// kSpecimenMaxPixels (huge cells), before anything is allocated.
 RgbImage renderSpecimen(const SpecimenBlock& block);
 
 // Draws `text` with the label font at (x, y), the top-left corner; characters it lacks are

@@ -34,12 +34,20 @@ InkPicture readPicture(const std::string& path) {
     }
 }
 
+// Pictures of different sizes never match and are reported as such before any dot is compared;
+// the dots compared are those of the area both cover, top-left aligned. That area is no larger
+// than either picture, so never more than kMaxPictureDots, whatever the two shapes.
 void runDiff(const DiffOptions& options) {
     if (!options.output.empty()) imageFormatOf(options.output);
     const InkPicture first = readPicture(options.first);
     const InkPicture second = readPicture(options.second);
-    const int width = std::max(first.width, second.width);
-    const int height = std::max(first.height, second.height);
+    const bool sameSize = first.width == second.width && first.height == second.height;
+    if (!sameSize) {
+        std::fprintf(stderr, "txr: sizes differ: %d x %d and %d x %d\n", first.width, first.height,
+                     second.width, second.height);
+    }
+    const int width = std::min(first.width, second.width);
+    const int height = std::min(first.height, second.height);
     fontkit::RgbImage marked;
     if (!options.output.empty()) marked = fontkit::RgbImage(width, height, kPaper);
     long long extra = 0;
@@ -59,11 +67,6 @@ void runDiff(const DiffOptions& options) {
         }
     }
     std::printf("extra %lld\nmissing %lld\n", extra, missing);
-    const bool sameSize = first.width == second.width && first.height == second.height;
-    if (!sameSize) {
-        std::fprintf(stderr, "txr: sizes differ: %d x %d and %d x %d\n", first.width, first.height,
-                     second.width, second.height);
-    }
     if (!options.output.empty()) writePicture(options.output, marked);
     if (!sameSize || extra > 0 || missing > 0) commandExitCode() = kExitDifferent;
 }

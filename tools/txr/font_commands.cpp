@@ -92,13 +92,15 @@ void runDump(const FileOptions& options) {
                                         manifest ? &*manifest : nullptr);
     makeFolder(options.output);
     const std::string stem = fs::path(fk::fontFileName(kind)).stem().string();
+    std::vector<std::pair<std::string, std::string>> files;
     for (std::size_t block = 0; block < fonts.size(); ++block) {
         char name[32];
         std::snprintf(name, sizeof name, "%s-%02zu.bdf", stem.c_str(), block);
-        const std::string path = (fs::path(options.output) / name).string();
-        fk::writeBdfFile(path, fonts[block]);
-        std::printf("wrote %s\n", path.c_str());
+        files.emplace_back((fs::path(options.output) / name).string(), fk::writeBdf(fonts[block]));
     }
+    // The set appears whole or not at all.
+    fk::writeFilesAtomically(files);
+    for (const auto& file : files) std::printf("wrote %s\n", file.first.c_str());
 }
 
 // A build without FreeType makes blocks from `bdf` files only; it says so before building.

@@ -7,6 +7,7 @@
 
 #include "CLI/CLI.hpp"
 #include "fontkit/file_io.h"
+#include "fontkit/fontkit_error.h"
 #include "fontkit/optional_libraries.h"
 #include "fontkit/png_writer.h"
 #include "tool_error.h"
@@ -69,15 +70,15 @@ void writeLibraryBmp(CTXR& ctxr, const std::string& path, const CString& text) {
         std::filesystem::remove(temporary, ignored);
         throw ToolError(kExitFailed, path + ": cannot write: " + reason);
     }
-    // GetBmpFile reports nothing; a drawing it did not make leaves no file.
-    if (!std::filesystem::exists(temporary, ignored)) {
+    // GetBmpFile reports nothing; a drawing it did not make leaves the new file empty.
+    if (std::filesystem::file_size(temporary, ignored) == 0) {
+        std::filesystem::remove(temporary, ignored);
         throw ToolError(kExitFailed, path + ": " + nothingDrawn(ctxr));
     }
-    std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
-    if (renameError) {
-        std::filesystem::remove(temporary, ignored);
-        throw ToolError(kExitFailed, path + ": cannot write: " + renameError.message());
+    try {
+        fontkit::replaceWith(temporary, path);
+    } catch (const fontkit::FontKitError& failure) {
+        throw ToolError(kExitFailed, failure.what());
     }
 }
 

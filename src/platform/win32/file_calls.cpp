@@ -1,14 +1,64 @@
 // CFile's system calls over Windows file handles, and the GetLastError values its failures raise.
 #include "platform/file_calls.h"
 
+#include <io.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {
+
+// The file a path names once symbolic links are followed; the path itself when it names nothing
+// yet or the system cannot tell.
+std::string followLinks(const char* path) {
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    char target[MAX_PATH + 8] = {};
+    const DWORD length = GetFinalPathNameByHandleA(file, target, MAX_PATH, FILE_NAME_NORMALIZED);
+    CloseHandle(file);
+    if (length == 0 || length >= MAX_PATH) return path;
+    return target;
+}
+
+bool writeAll(HANDLE file, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
 
 // GetLastError of the call that just failed, or `fallback` when it left none.
 DWORD lastError(DWORD fallback) {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : fallback;
+}
+
+[[noreturn]] void throwAfter(HANDLE file, const std::string& removed, DWORD error,
+                             const char* path) {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!removed.empty()) DeleteFileA(removed.c_str());
+    CFileException::ThrowOsError(static_cast<LONG>(error), path);
+}
+
+// Writes over the file itself, where the directory takes no new file; a file written half way
+// is removed, as it holds neither the old bytes nor the new.
+void writeInPlace(const std::string& target, const void* data, std::size_t size, const char* path) {
+    HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throwAfter(file, "", lastError(ERROR_ACCESS_DENIED), path);
+    if (!writeAll(file, data, size)) throwAfter(file, target, lastError(ERROR_WRITE_FAULT), path);
+    if (!CloseHandle(file))
+        throwAfter(INVALID_HANDLE_VALUE, target, lastError(ERROR_WRITE_FAULT), path);
 }
 
 }  // namespace
@@ -117,6 +167,91 @@ std::string systemErrorText(long osError) {
         message.pop_back();
     }
     return message.empty() ? "system error " + std::to_string(osError) : message;
+}
+
+std::FILE* openFontFile(const char* path) {
+    std::FILE* stream = std::fopen(path, "rb");
+    if (stream == nullptr) return nullptr;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    return stream;
+}
+
+void replaceFileWhole(const char* path, const void* data, std::size_t size) {
+    const std::string target = followLinks(path);
+    const std::size_t slash = target.find_last_of("\\/");
+    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    char temporary[MAX_PATH + 16] = {};
+    if (target.size() >= MAX_PATH ||
+        GetTempFileNameA(directory.c_str(), "txr", 0, temporary) == 0) {
+        const DWORD error = lastError(ERROR_ACCESS_DENIED);
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_FILENAME_EXCED_RANGE ||
+            target.size() >= MAX_PATH) {
+            return writeInPlace(target, data, size, path);
+        }
+        CFileException::ThrowOsError(static_cast<LONG>(error), path);
+    }
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throwAfter(file, temporary, lastError(ERROR_ACCESS_DENIED), path);
+    if (!writeAll(file, data, size) || !FlushFileBuffers(file)) {
+        throwAfter(file, temporary, lastError(ERROR_WRITE_FAULT), path);
+    }
+    CloseHandle(file);
+    // ReplaceFile keeps the replaced file's attributes and security; a new file is simply moved.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const bool replaced = attributes != INVALID_FILE_ATTRIBUTES
+                              ? ReplaceFileA(target.c_str(), temporary, nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                              : MoveFileExA(temporary, target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (!replaced)
+        throwAfter(INVALID_HANDLE_VALUE, temporary, lastError(ERROR_ACCESS_DENIED), path);
+}
+
+StagingFileHold::StagingFileHold(const char* path)
+    : inProcess_([]() -> std::mutex& {
+          static std::mutex mutex;
+          return mutex;
+      }()),
+      path_(path),
+      file_(INVALID_HANDLE_VALUE) {
+    // Other processes are kept out by the share mode; one that holds the file makes this call
+    // wait, for up to half a minute. A reparse point (a link) is opened as itself and refused.
+    for (int attempt = 0;; ++attempt) {
+        file_ = CreateFileA(
+            path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+            OPEN_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE,
+            nullptr);
+        if (file_ != INVALID_HANDLE_VALUE) break;
+        const DWORD error = lastError(ERROR_ACCESS_DENIED);
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+        if (!busy || attempt >= 3000) CFileException::ThrowOsError(static_cast<LONG>(error), path);
+        Sleep(10);
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const DWORD refused = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+    if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileInformationByHandle(file_, &information) ||
+        (information.dwFileAttributes & refused) != 0 || information.nNumberOfLinks > 1) {
+        CloseHandle(file_);
+        CFileException::ThrowOsError(ERROR_ACCESS_DENIED, path);
+    }
+}
+
+StagingFileHold::~StagingFileHold() {
+    CloseHandle(file_);  // removes the file: it was opened to be deleted on close
+}
+
+void StagingFileHold::write(const void* data, std::size_t size) {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN) || !SetEndOfFile(file_) ||
+        !writeAll(file_, data, size)) {
+        CFileException::ThrowOsError(static_cast<LONG>(lastError(ERROR_WRITE_FAULT)), path_);
+    }
 }
 
 }  // namespace txr

@@ -1,0 +1,91 @@
+// Threads with a CTXR each: measuring, exporting and painting give every thread its own results,
+// with the staging file (calls take turns on it) and without it (painting from memory). CI runs
+// this under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/ctxr_calls.h"
+#include "support/test_fonts.h"
+
+namespace txr {
+namespace {
+
+// What one text gives through each call, worked out on one thread first.
+struct Expected {
+    CString text;
+    CSize size;
+    std::string painted;
+    std::string exported;
+};
+
+void selectTestFont(CTXR& txr, bool stagingFile) {
+    static const bool written = [] {
+        std::filesystem::create_directory("fonts");
+        return test::writeTestFontSet("fonts/");
+    }();
+    ASSERT_TRUE(written);
+    txr.SetPath("fonts/");
+    ASSERT_EQ(txr.SetFont(0, 0, 2, 1, 0, 203), 0);
+    txr.SetStagingFile(stagingFile);
+}
+
+// Runs `rounds` rounds of every call on `threads` threads, thread t with texts[t % size]; the
+// number of results that differ from the single-threaded ones.
+int differingResults(const std::vector<Expected>& texts, int threads, int rounds, bool stagingFile,
+                     bool exportFiles) {
+    std::atomic<int> differing{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            CTXR txr;
+            selectTestFont(txr, stagingFile);
+            const Expected& expected = texts[static_cast<std::size_t>(t) % texts.size()];
+            const std::string path = "thread" + std::to_string(t) + ".bmp";
+            for (int round = 0; round < rounds; ++round) {
+                if (txr.GetStringSize(expected.text) != expected.size) ++differing;
+                if (test::drawnBy(txr, expected.text, 40, 12) != expected.painted) ++differing;
+                if (exportFiles &&
+                    test::exportedBy(txr, expected.text, path).ascii != expected.exported) {
+                    ++differing;
+                }
+            }
+        });
+    }
+    for (std::thread& worker : workers) worker.join();
+    return differing;
+}
+
+std::vector<Expected> expectedResults() {
+    CTXR txr;
+    selectTestFont(txr, false);
+    CTXR staged;
+    selectTestFont(staged, true);
+    std::vector<Expected> texts;
+    for (const char* text : {"A", "B", "AB", "BiA"}) {
+        Expected expected{text, txr.GetStringSize(text), test::drawnBy(txr, text, 40, 12),
+                          test::exportedBy(txr, text).ascii};
+        EXPECT_NE(expected.painted.find('#'), std::string::npos) << text << " paints ink";
+        EXPECT_EQ(test::drawnBy(staged, text, 40, 12, 3, 2), test::drawnBy(txr, text, 40, 12, 3, 2))
+            << text << ": the same pixels from memory as through the staging file";
+        texts.push_back(expected);
+    }
+    return texts;
+}
+
+TEST(FacadeThreads, EveryCallInMemoryGivesEachThreadItsOwnResults) {
+    EXPECT_EQ(differingResults(expectedResults(), 8, 40, false, true), 0);
+}
+
+TEST(FacadeThreads, TwoThreadsTakeTurnsOnTheStagingFile) {
+    const std::vector<Expected> texts = expectedResults();
+    EXPECT_EQ(differingResults({texts[0], texts[1]}, 2, 1000, true, false), 0);
+    EXPECT_EQ(test::fileExists("../string.bmp"), false);
+}
+
+}  // namespace
+}  // namespace txr
