@@ -1,5 +1,5 @@
-// The font kit's set build: manifests, specimen sheets, dump-then-build round trips, and the
-// bundled set rebuilt byte for byte from its source fonts.
+// The font kit's set build: manifests, specimen sheets, dump-then-build round trips, whole files,
+// the BDF crasher replay, and the bundled set rebuilt byte for byte from its source fonts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -225,6 +225,63 @@ TEST(Manifest, RefusesMalformedTextWithTheLine) {
         }
     }
     EXPECT_THROW(parseManifest(std::string(kManifestMaxSize + 1, ' '), "m", "."), FontKitError);
+}
+
+// Found by fuzzing (tests/data/crashers/bdf_pixel_size_zero.bdf): the reader took a PIXEL_SIZE
+// of 0 and the writer then refused the font it was given. Whatever PIXEL_SIZE holds, the writer
+// writes the font, with SWIDTH per pixel when the value cannot be an em.
+TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
+    const std::string crasher =
+        readFileText(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/bdf_pixel_size_zero.bdf",
+                     kBdfMaxFileSize);
+    const BdfFont fromCrasher = readBdf(crasher);
+    EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
+
+    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
+    const std::string glyph =
+        "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    const struct {
+        const char* pixelSize;
+        const char* swidth;
+    } cases[] = {{"8", "SWIDTH 750 0"},
+                 {"0", "SWIDTH 6000 0"},
+                 {"-4", "SWIDTH 6000 0"},
+                 {"\"8\"", "SWIDTH 6000 0"},
+                 {"2147483647", "SWIDTH 0 0"}};
+    for (const auto& c : cases) {
+        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
+                                     "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
+        const std::string written = writeBdf(font);
+        EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
+            << "PIXEL_SIZE " << c.pixelSize << ":\n"
+            << written;
+        EXPECT_EQ(readBdf(written).properties.front().value, font.properties.front().value);
+    }
+}
+
+TEST(FileIo, DirectoriesEmptyAndOversizedFilesAreReadOrRefusedWithTheReason) {
+    std::filesystem::create_directories("io/folder.bin");
+    ASSERT_TRUE(writeFileBytes("io/empty.bin", {}));
+    ASSERT_TRUE(writeFileBytes("io/five.bin", {1, 2, 3, 4, 5}));
+    EXPECT_TRUE(readFileBytes("io/empty.bin", 4).empty());
+    EXPECT_EQ(readFileBytes("io/five.bin", 5), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+    const struct {
+        const char* path;
+        std::size_t maxSize;
+        const char* error;
+    } cases[] = {
+        {"io/folder.bin", 1 << 20, "io/folder.bin: is a directory"},
+        {"io/five.bin", 4, "io/five.bin: 5 bytes, more than the 4 accepted"},
+        {"io/none.bin", 4, "io/none.bin: cannot open: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readFileBytes(c.path, c.maxSize);
+            ADD_FAILURE() << "read " << c.path;
+        } catch (const FontKitError& error) {
+            EXPECT_EQ(std::string(error.what()), c.error);
+        }
+    }
 }
 
 }  // namespace
