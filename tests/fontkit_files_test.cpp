@@ -128,31 +128,5 @@ TEST(FontFileB, ReaderStaysInsideTheFileAndLookupIsTheEngines) {
     EXPECT_STREQ(fontFileBName(300), "B300.bin");
 }
 
-const char* const kGoodManifest = R"(# two files
-fonts-path fonts
-fonts-path /abs/fonts
-
-file A.bin
-block 0
-  source DejaVuSansMono.ttf 12
-  fallback DejaVuSans.ttf 12
-  cell 8 14
-  baseline 11
-  codes 0x20 126
-  charmap cp850
-  char 0x24 U+20AC      # a euro sign at $
-  advance 0x20 5
-  move 0x41 1 -1
-  omit 0x7F
-block 1
-  bdf block1.bdf
-
-file Z.bin
-block 0
-  source DejaVuSans.ttf 16
-  cell 12 19
-  spacing proportional
-)";
-
 }  // namespace
 }  // namespace txr::fontkit
