@@ -43,8 +43,12 @@ TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
     const OneBitImage image = imageOf(kTenByThree);
     const std::vector<std::uint8_t> bytes = bmpFileBytes(image);
     ASSERT_EQ(bytes.size(), 74u);
-    std::vector<std::uint8_t> header(62);
-    writeOneBitBmpHeader(header.data(), 10, 3);
+    const std::vector<std::uint8_t> header = {
+        'B', 'M', 74, 0, 0,   0,   0,   0, 0, 0, 62, 0, 0, 0,  // file header
+        40,  0,   0,  0, 10,  0,   0,   0, 3, 0, 0,  0, 1, 0, 1, 0,
+        0,   0,   0,  0, 12,  0,   0,   0,                           // info
+        120, 0,   0,  0, 120, 0,   0,   0, 2, 0, 0,  0, 2, 0, 0, 0,  //
+        0,   0,   0,  0, 255, 255, 255, 0};                          // colours
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 62), header);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 62, bytes.end()), image.rows);
     EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(kTenByThree));

@@ -72,21 +72,6 @@ TEST(CodeTables, WorkedExamplesGiveTheDocumentedGlyphs) {
     EXPECT_EQ(glyphAt(nullptr, 5, 0), kNoGlyph);
 }
 
-TEST(CodeTables, DigitsAndLettersKeepTheirGlyphsInEveryTable) {
-    for (int resolution : {203, 300}) {
-        for (int font : {0, 4}) {
-            for (int set = 0; set < kCharSetCount; ++set) {
-                const CodeTableView table = tableOf(resolution, font, set);
-                for (int code = 0; code < 10; ++code) ASSERT_EQ(entry(table, 48 + code), 4 + code);
-                for (int code = 0; code < 26; ++code) {
-                    ASSERT_EQ(entry(table, 65 + code), 15 + code) << resolution << " " << set;
-                    ASSERT_EQ(entry(table, 97 + code), font == 4 ? kNone : 96 + code);
-                }
-            }
-        }
-    }
-}
-
 TEST(CodeTables, RangesLengthsAndSharedArrays) {
     const int font4Last[kCharSetCount] = {225, 235, 233, 225, 225, 225, 92, 92,
                                           93,  92,  94,  94,  91,  94,  94};

@@ -14,22 +14,6 @@
 namespace txr {
 namespace {
 
-TEST(BigEndian, ReadsMostSignificantByteFirst) {
-    const unsigned char bytes[] = {0x01, 0x02, 0xFE, 0xFF};
-    EXPECT_EQ(ReadBE16(bytes), 258u);
-    EXPECT_EQ(ReadBE16(bytes + 2), 0xFEFFu);
-    EXPECT_EQ(ReadBE32(bytes), 0x0102FEFFu);
-}
-
-TEST(OneBitRows, StrideIsWholeBytesPaddedToFour) {
-    const struct {
-        std::int64_t width;
-        std::size_t stride;
-    } cases[] = {{0, 0},  {-5, 0}, {1, 4},  {8, 4},  {9, 4},
-                 {32, 4}, {33, 8}, {36, 8}, {48, 8}, {80, 12}};
-    for (const auto& c : cases) EXPECT_EQ(dibStride(c.width), c.stride) << "width " << c.width;
-}
-
 TEST(OneBitRows, FlipThenComplementGivesBottomUpInvertedRowsWithPadding) {
     // The 10-dot, 3-row glyph FF C0 / 80 00 / 00 40.
     const unsigned char glyph[] = {0xFF, 0xC0, 0x80, 0x00, 0x00, 0x40};
@@ -137,18 +121,6 @@ TEST(OneBitRows, ZeroRowsTouchNothingEvenWithoutABuffer) {
     std::vector<unsigned char> untouched(4, 0x11);
     complementRows(nullptr, 2, 0, untouched.data(), 4, 0xFF);
     EXPECT_EQ(untouched, std::vector<unsigned char>(4, 0x11));
-}
-
-TEST(OneBitRows, BmpHeaderOfTenByThreeImage) {
-    unsigned char header[kOneBitBmpHeaderSize];
-    writeOneBitBmpHeader(header, 10, 3);
-    const std::vector<unsigned char> expected = {
-        'B', 'M', 74, 0, 0,   0,   0,   0, 0, 0, 62, 0, 0, 0,  // file header
-        40,  0,   0,  0, 10,  0,   0,   0, 3, 0, 0,  0, 1, 0, 1, 0,
-        0,   0,   0,  0, 12,  0,   0,   0,                           // info
-        120, 0,   0,  0, 120, 0,   0,   0, 2, 0, 0,  0, 2, 0, 0, 0,  //
-        0,   0,   0,  0, 255, 255, 255, 0};                          // colours
-    EXPECT_EQ(std::vector<unsigned char>(header, header + sizeof header), expected);
 }
 
 }  // namespace

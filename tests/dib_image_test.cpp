@@ -2,6 +2,7 @@
 // rows, and 1:1 painting.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,21 @@ TEST(DibImage, UntrustworthyFilesAreRefusedAndTheHeldImageStays) {
     }
     EXPECT_EQ(image.Load("does_not_exist.bmp"), 0);
     EXPECT_EQ(image.Load("."), 0) << "a directory";
+    Canvas canvas(3, 2);
+    EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 1);
+    EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "#..\n.#.\n");
+}
+
+// Trailing bytes after the rows are allowed, up to a whole file of kMaxDibFileBytes.
+TEST(DibImage, FileOfTheLargestSizeLoadsAndOneByteMoreDoesNot) {
+    const std::string path = saved("large.bmp", smallOneBitFile());
+    CDibImage image;
+    for (const std::uintmax_t size :
+         {CDibImage::kMaxDibFileBytes + 1, CDibImage::kMaxDibFileBytes}) {
+        std::filesystem::resize_file(path, size);  // sparse where the system allows
+        EXPECT_EQ(image.Load(path.c_str()), size == CDibImage::kMaxDibFileBytes ? 1 : 0) << size;
+    }
+    std::filesystem::remove(path);
     Canvas canvas(3, 2);
     EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 1);
     EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "#..\n.#.\n");

@@ -1,11 +1,12 @@
-// The font builder and the bundled font set: dump-then-build round trips, BDFs from elsewhere,
-// the shape of each bundled file, and a byte-for-byte rebuild from the source fonts.
+// The font kit's set build: manifests, specimen sheets, dump-then-build round trips, whole files,
+// the BDF crasher replay, and the bundled set rebuilt byte for byte from its source fonts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "fontkit/bdf.h"
+#include "fontkit/byte_writer.h"
 #include "fontkit/code_pages.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
@@ -13,6 +14,9 @@
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"
 #include "fontkit/fontkit_error.h"
+#include "fontkit/manifest.h"
+#include "fontkit/png_writer.h"
+#include "fontkit/specimen.h"
 
 namespace txr::fontkit {
 namespace {
@@ -59,113 +63,10 @@ TEST(FontBuilder, DumpThenBuildKeepsOddGlyphsOfFileA) {
     EXPECT_EQ(fonts[0].intProperty("FONT_ASCENT", 0, 99), 5) << "block 0 counts from the bottom";
 }
 
-TEST(FontBuilder, DumpThenBuildKeepsFileZAndFileB) {
-    FontBlockZ block{9, 14, 11, {}};
-    block.glyphs.push_back({0x41, {{"..##..", ".#..#.", "######"}}, 1, 3, 7});
-    block.glyphs.push_back({0xFF, {{"#"}}, 0, 0, 2, 3});
-    const std::vector<std::uint8_t> z = writeFontFileZ({block, block});
-    EXPECT_EQ(throughBdfText(FontFileKind::Z, z), z);
-
-    const FontFileBResult b =
-        buildFontFileB(300, {{0, 15, {{"#", ".#"}}},
-                             {4, 155, {{"", "", "#"}}},
-                             {2, 0, {{std::string(32, '#')}}}});  // ink beyond the 20-dot cell
-    ASSERT_TRUE(b.ok()) << b.error;
-    EXPECT_EQ(throughBdfText(FontFileKind::B300, b.bytes), b.bytes);
-    const std::vector<BdfFont> fonts = dumpFontFile(FontFileKind::B300, b.bytes);
-    ASSERT_EQ(fonts.size(), 5u);
-    ASSERT_EQ(fonts[0].glyphs.size(), 1u);
-    EXPECT_EQ(fonts[0].glyphs[0].name, "uni0041") << "glyph 15 is A";
-    EXPECT_EQ(fonts[2].glyphs[0].width, 32);
-}
-
-TEST(FontBuilder, BuildsFromBdfsMadeElsewhere) {
-    // No TXR_ properties: cell from PIXEL_SIZE and the widest advance, codes from the glyphs,
-    // block numbers from the order given.
-    const std::string text =
-        "STARTFONT 2.1\nFONT x\nSIZE 9 75 75\nFONTBOUNDINGBOX 4 4 0 0\nSTARTPROPERTIES 3\n"
-        "PIXEL_SIZE 9\nFONT_ASCENT 7\nFONT_DESCENT 2\nENDPROPERTIES\nCHARS 2\n"
-        "STARTCHAR a\nENCODING 97\nDWIDTH 5 0\nBBX 4 4 0 0\nBITMAP\n60\n90\n90\n70\nENDCHAR\n"
-        "STARTCHAR b\nENCODING 98\nDWIDTH 6 0\nBBX 1 6 0 0\nBITMAP\n80\n80\n80\n80\n80\n80\n"
-        "ENDCHAR\nENDFONT\n";
-    const BdfFont font = readBdf(text);
-    const std::vector<FontBlockA> blocks =
-        readFontFileA(buildFromBdf(FontFileKind::A, {font, font}));
-    ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[1].firstCode, 97);
-    EXPECT_EQ(blocks[1].lastCode, 98);
-    EXPECT_EQ(blocks[1].cellWidth, 6);
-    EXPECT_EQ(blocks[1].cellHeight, 9);
-    EXPECT_EQ(blocks[1].baseLine, 2) << "blocks up to 16 count the baseline from the bottom";
-    EXPECT_EQ(blocks[1].glyphs[0].picture.rows,
-              (std::vector<std::string>{".##.", "#..#", "#..#", ".###"}));
-
-    BdfFont misfiled = font;
-    misfiled.setProperty("TXR_FILE", "Z.bin");
-    BdfFont blockTwo = font;
-    blockTwo.setProperty("TXR_BLOCK", 2);
-    BdfFont wideCode = font;
-    wideCode.glyphs[0].code = 300;
-    const struct {
-        FontFileKind kind;
-        std::vector<BdfFont> fonts;
-        const char* error;
-    } refused[] = {
-        {FontFileKind::A, {misfiled}, "a BDF of Z.bin cannot go into A.bin"},
-        {FontFileKind::A, {font, blockTwo}, "A.bin: block 1 is missing"},
-        {FontFileKind::Z, {blockTwo, blockTwo}, "Z.bin: block 2 given twice"},
-        {FontFileKind::Z, {wideCode}, "Z.bin block 0: glyph \"a\" has encoding 300"},
-    };
-    for (const auto& c : refused) {
-        try {
-            buildFromBdf(c.kind, c.fonts);
-            ADD_FAILURE() << "built despite: " << c.error;
-        } catch (const FontKitError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(c.error, 0), 0u) << error.what();
-        }
-    }
-}
-
-TEST(FontBuilder, DescribesAFile) {
-    FontBlockA block{0x20, 0x7E, 3, 8, 12, {}};
-    block.glyphs.push_back({0x41, {{"#"}}, 0, 1, 8});
-    const std::vector<std::uint8_t> bytes = writeFontFileA({block});
-    EXPECT_EQ(describeFontFile(FontFileKind::A, bytes),
-              "A.bin: " + std::to_string(bytes.size()) +
-                  " bytes, 1 blocks\n"
-                  "block 0: cell 8 x 12, baseline 3, fixed, codes 32-126, 1 glyphs\n");
-    EXPECT_THROW(describeFontFile(FontFileKind::A, {1, 2, 3}), FontKitError);
-    EXPECT_THROW(specimenOfBlock(FontFileKind::A, bytes, 1), FontKitError);
-}
-
 TEST(FontSet, EveryBundledFileSurvivesDumpThenBuild) {
     for (const BundledFile& file : kBundled) {
         const std::vector<std::uint8_t> bytes = bundled(file.kind);
         EXPECT_EQ(throughBdfText(file.kind, bytes), bytes) << fontFileName(file.kind);
-    }
-}
-
-TEST(FontSet, BlocksCoverAsciiOnTheirBaselines) {
-    for (const BundledFile& file : kBundled) {
-        if (file.kind == FontFileKind::B || file.kind == FontFileKind::B300) continue;
-        const std::vector<BdfFont> fonts = dumpFontFile(file.kind, bundled(file.kind));
-        ASSERT_EQ(static_cast<int>(fonts.size()), file.blocks) << fontFileName(file.kind);
-        for (std::size_t i = 0; i < fonts.size(); ++i) {
-            const BdfFont& font = fonts[i];
-            const std::string where = fontFileName(file.kind) + " block " + std::to_string(i);
-            for (int code = 0x21; code <= 0x7E; ++code) {
-                const BdfGlyph* glyph = font.glyph(code);
-                ASSERT_TRUE(glyph && glyph->rows > 0) << where << " lacks code " << code;
-                EXPECT_GT(glyph->advance, 0) << where << " code " << code;
-            }
-            // Capitals stand on the baseline; descenders go below it.
-            for (int code : {'H', 'E', 'X'}) {
-                EXPECT_EQ(font.glyph(code)->ascent, font.glyph(code)->rows) << where;
-            }
-            EXPECT_LT(font.glyph('g')->ascent, font.glyph('g')->rows) << where;
-            const int ascent = static_cast<int>(*font.intProperty("FONT_ASCENT", 0, 255));
-            EXPECT_LE(font.glyph('H')->ascent, ascent) << where;
-        }
     }
 }
 
@@ -192,38 +93,6 @@ TEST(FontSet, EveryGlyphNumberTheCodeTablesReachHasInk) {
     }
 }
 
-TEST(FontSet, GlyphNumbersStandForTheCodeTablesCharacters) {
-    const std::vector<char32_t> characters = familyOneGlyphCharacters(
-        [](int resolution, int font, int charSet, int code) {
-            return glyphNumberB(resolution, font, charSet, code).value_or(-1);
-        },
-        164);
-    const struct {
-        int glyph;
-        char32_t character;
-    } named[] = {{0, U'&'},   {4, U'0'},   {15, U'A'},  {48, U'£'},  {50, U'¢'},
-                 {59, U'Ø'},  {71, U'Ì'},  {87, U'='},  {122, U'¾'}, {123, U'¶'},
-                 {146, U'ø'}, {150, U'ú'}, {158, U'τ'}, {163, U'⌂'}};
-    for (const auto& entry : named) {
-        EXPECT_EQ(characters[static_cast<std::size_t>(entry.glyph)], entry.character)
-            << "glyph " << entry.glyph;
-    }
-    for (std::size_t glyph = 0; glyph < characters.size(); ++glyph) {
-        EXPECT_NE(characters[glyph], kNoCharacter) << "glyph " << glyph << " has no character";
-    }
-    // The 7-bit sets reach glyphs of their own national characters, except the Spanish set's
-    // peseta sign, which its table sends to the glyph of '!'.
-    for (int charSet = 6; charSet <= 14; ++charSet) {
-        for (int code = 32; code <= 122; ++code) {
-            const auto glyph = glyphNumberB(203, 0, charSet, code);
-            if (!glyph || (charSet == 12 && code == '#')) continue;
-            EXPECT_EQ(characters[static_cast<std::size_t>(*glyph)],
-                      nationalCharacter(charSet, static_cast<std::uint8_t>(code)))
-                << "set " << charSet << " code " << code;
-        }
-    }
-}
-
 TEST(FontSet, RebuildsByteForByte) {
     const Manifest manifest = readManifestFile(kFontsFolder + "/manifest.txt");
     for (const char* font : {"DejaVuSans.ttf", "ter-u12n_unicode.pcf.gz"}) {
@@ -239,6 +108,179 @@ TEST(FontSet, RebuildsByteForByte) {
         const std::vector<std::uint8_t> rebuilt = buildFontFile(manifest, file, cache, report);
         EXPECT_TRUE(rebuilt == bundled(file.kind))
             << file.name << " differs from its rebuild (" << rebuilt.size() << " bytes)";
+    }
+}
+
+// Found with the font_kit fuzz target (tests/data/crashers/specimen_huge_cell_A.bin, block 0
+// with a 65535 x 65535 cell): the sheet asked for 200 GB. Sheets past the PNG limit are refused.
+TEST(Specimen, SheetOfHugeCellsIsRefusedBeforeAnythingIsAllocated) {
+    const std::vector<std::uint8_t> bytes = readFileBytes(
+        std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/specimen_huge_cell_A.bin", 1 << 20);
+    const SpecimenBlock block = specimenOfBlock(FontFileKind::A, bytes, 0);
+    ASSERT_EQ(block.cellWidth, 65535);
+    try {
+        renderSpecimen(block);
+        ADD_FAILURE() << "a sheet of " << specimenLayout(block).imageWidth << " pixels was drawn";
+    } catch (const FontKitError& error) {
+        EXPECT_NE(std::string(error.what()).find("larger than 32768 a side"), std::string::npos)
+            << error.what();
+    }
+    SpecimenBlock widest;
+    widest.cellWidth = (kPngMaxSide - 1) / kSpecimenColumns - 2 * 4 - 1;
+    widest.cellHeight = 64;
+    EXPECT_EQ(renderSpecimen(widest).width, specimenLayout(widest).imageWidth);
+    EXPECT_LE(specimenLayout(widest).imageWidth, kPngMaxSide);
+    ++widest.cellWidth;
+    EXPECT_THROW(renderSpecimen(widest), FontKitError);
+}
+
+const char* const kGoodManifest = R"(# two files
+fonts-path fonts
+fonts-path /abs/fonts
+
+file A.bin
+block 0
+  source DejaVuSansMono.ttf 12
+  fallback DejaVuSans.ttf 12
+  cell 8 14
+  baseline 11
+  codes 0x20 126
+  charmap cp850
+  char 0x24 U+20AC      # a euro sign at $
+  advance 0x20 5
+  move 0x41 1 -1
+  omit 0x7F
+block 1
+  bdf block1.bdf
+
+file Z.bin
+block 0
+  source DejaVuSans.ttf 16
+  cell 12 19
+  spacing proportional
+)";
+
+TEST(Manifest, ParsesFilesBlocksAndOverrides) {
+    const Manifest manifest = parseManifest(kGoodManifest, "m.txt", "/base");
+    EXPECT_EQ(manifest.searchPaths, (std::vector<std::string>{"/base/fonts", "/abs/fonts"}));
+    ASSERT_EQ(manifest.files.size(), 2u);
+    const FileSpec& a = manifest.files[0];
+    EXPECT_EQ(a.kind, FontFileKind::A);
+    ASSERT_EQ(a.blocks.size(), 2u);
+    const BlockSpec& block = a.blocks[0];
+    ASSERT_EQ(block.sources.size(), 2u);
+    EXPECT_EQ(block.sources[1].path, "DejaVuSans.ttf");
+    EXPECT_EQ(block.sources[1].pixelSize, 12);
+    EXPECT_EQ(block.cellWidth, 8);
+    EXPECT_EQ(block.cellHeight, 14);
+    EXPECT_EQ(block.baseline, 11);
+    EXPECT_EQ(block.firstCode, 32);
+    EXPECT_EQ(block.lastCode, 126);
+    EXPECT_FALSE(block.proportional);
+    EXPECT_EQ(block.characterMap, CharacterMap::Cp850);
+    ASSERT_TRUE(block.overrideFor(0x24));
+    EXPECT_EQ(block.overrideFor(0x24)->character, U'€');
+    EXPECT_EQ(block.overrideFor(0x20)->advance, 5);
+    EXPECT_EQ(block.overrideFor(0x41)->moveX, 1);
+    EXPECT_EQ(block.overrideFor(0x41)->moveY, -1);
+    EXPECT_TRUE(block.overrideFor(0x7F)->omit);
+    EXPECT_EQ(block.overrideFor(0x42), nullptr);
+    EXPECT_EQ(a.blocks[1].bdfPath, "block1.bdf");
+    EXPECT_TRUE(manifest.files[1].blocks[0].proportional);
+    EXPECT_EQ(manifest.file(FontFileKind::Z), &manifest.files[1]);
+    EXPECT_EQ(manifest.file(FontFileKind::B), nullptr);
+}
+
+TEST(Manifest, RefusesMalformedTextWithTheLine) {
+    const std::string block = "file A.bin\nblock 0\n";
+    const std::string ok = block + "source f.ttf 12\ncell 8 12\n";
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {"source f.ttf 12\n", "m:1: source outside a block"},
+        {"file C.bin\n", "m:1: unknown font file \"C.bin\""},
+        {"file A.bin\nfile A.bin\n", "m:2: file A.bin is given twice"},
+        {"file A.bin\nblock 36\n", "m:2: block number 36 is outside 0 to 35"},
+        {block + "block 0\n", "m:3: block 0 is given twice"},
+        {block + "cell 8 300\n", "m:3: cell height 300 is outside 1 to 255"},
+        {block + "cell 8 99999999999\n", "m:3: cell height \"99999999999\" is not a number"},
+        {block + "codes 200 100\n", "m:3: first code above last code"},
+        {block + "char 65 U+D800\n", "m:3: character U+D800 is not a Unicode character"},
+        {block + "char 256 U+41\n", "m:3: code 256 is outside 0 to 255"},
+        {block + "colour red\n", "m:3: unknown keyword \"colour\""},
+        {block, "m:2: A.bin block 0 has no source"},
+        {ok + "bdf x.bdf\n", "m:2: A.bin block 0 has both a bdf and a source"},
+        {"file B.bin\nblock 0\nsource f.ttf 12\ncell 10 12\ncharmap cp437\n",
+         "m:2: B.bin block 0: file B takes its characters from the code tables"},
+        {std::string(2000, '#') + "\n", "m:1: line longer than 1024 characters"},
+    };
+    for (const auto& c : cases) {
+        try {
+            parseManifest(c.text, "m", ".");
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const FontKitError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(c.error, 0), 0u)
+                << "got \"" << error.what() << "\", expected \"" << c.error << "\"";
+        }
+    }
+    EXPECT_THROW(parseManifest(std::string(kManifestMaxSize + 1, ' '), "m", "."), FontKitError);
+}
+
+// Found by fuzzing (tests/data/crashers/bdf_pixel_size_zero.bdf): the reader took a PIXEL_SIZE
+// of 0 and the writer then refused the font it was given. Whatever PIXEL_SIZE holds, the writer
+// writes the font, with SWIDTH per pixel when the value cannot be an em.
+TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
+    const std::string crasher =
+        readFileText(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/bdf_pixel_size_zero.bdf",
+                     kBdfMaxFileSize);
+    const BdfFont fromCrasher = readBdf(crasher);
+    EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
+
+    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
+    const std::string glyph =
+        "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    const struct {
+        const char* pixelSize;
+        const char* swidth;
+    } cases[] = {{"8", "SWIDTH 750 0"},
+                 {"0", "SWIDTH 6000 0"},
+                 {"-4", "SWIDTH 6000 0"},
+                 {"\"8\"", "SWIDTH 6000 0"},
+                 {"2147483647", "SWIDTH 0 0"}};
+    for (const auto& c : cases) {
+        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
+                                     "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
+        const std::string written = writeBdf(font);
+        EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
+            << "PIXEL_SIZE " << c.pixelSize << ":\n"
+            << written;
+        EXPECT_EQ(readBdf(written).properties.front().value, font.properties.front().value);
+    }
+}
+
+TEST(FileIo, DirectoriesEmptyAndOversizedFilesAreReadOrRefusedWithTheReason) {
+    std::filesystem::create_directories("io/folder.bin");
+    ASSERT_TRUE(writeFileBytes("io/empty.bin", {}));
+    ASSERT_TRUE(writeFileBytes("io/five.bin", {1, 2, 3, 4, 5}));
+    EXPECT_TRUE(readFileBytes("io/empty.bin", 4).empty());
+    EXPECT_EQ(readFileBytes("io/five.bin", 5), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+    const struct {
+        const char* path;
+        std::size_t maxSize;
+        const char* error;
+    } cases[] = {
+        {"io/folder.bin", 1 << 20, "io/folder.bin: is a directory"},
+        {"io/five.bin", 4, "io/five.bin: 5 bytes, more than the 4 accepted"},
+        {"io/none.bin", 4, "io/none.bin: cannot open: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readFileBytes(c.path, c.maxSize);
+            ADD_FAILURE() << "read " << c.path;
+        } catch (const FontKitError& error) {
+            EXPECT_EQ(std::string(error.what()), c.error);
+        }
     }
 }
 

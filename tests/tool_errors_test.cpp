@@ -105,6 +105,11 @@ TEST_F(ToolErrors, EveryCommandTellsTheCauseWithTheSameExitCode) {
         fs::remove("x.bmp");
     }
     EXPECT_EQ(txr({"--version"}).out, "txr 0.1.0\n");
+    // A picture that cannot be written is named as the user gave it, not by a temporary file.
+    const auto unwritable = txr({"render", "-o", "no/such/x.bmp", "A"});
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_EQ(unwritable.err.rfind("txr: no/such/x.bmp: cannot create a file beside it", 0), 0u)
+        << unwritable.err;
 }
 
 // font build makes its output folder as font dump does; --kind errors name the file.

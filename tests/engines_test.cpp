@@ -1,0 +1,666 @@
+// Engines A, B and Z below the facade: setter results, copies, buffer clearing, the size bounds
+// of a glyph, damaged font files and the dot previews the tool shows. What glyphs look like in a
+// string is render_test's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/big_endian.h"
+#include "common/one_bit_rows.h"
+#include "engine_b/catalogue.h"
+#include "fontkit/font_file_a.h"
+#include "fontkit/font_file_b.h"
+#include "fontkit/font_file_z.h"
+#include "support/bmp_file.h"
+#include "support/raster_ascii.h"
+#include "txr/GeneraterA.h"
+#include "txr/GeneraterB.h"
+#include "txr/GeneraterZ.h"
+#include "txr/platform/canvas.h"
+
+namespace txr {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using fontkit::FontBlockA;
+using fontkit::FontBlockZ;
+using fontkit::GlyphZ;
+using Dots = std::vector<std::pair<int, int>>;
+
+Bytes bytesOf(const unsigned char* bytes, std::size_t count) {
+    return Bytes(bytes, bytes + count);
+}
+
+void putBE32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+void install(const std::string& path, const Bytes& bytes) {
+    ASSERT_TRUE(fontkit::writeFileBytes(path, bytes)) << path;
+}
+
+void fetch(CGeneraterA& engine, int code) {
+    engine.SetCharCode(code);
+    engine.TXRA();
+}
+
+void fetch(CGeneraterZ& engine, int code) {
+    engine.SetCharCode(code);
+    engine.TXRZ();
+}
+
+// What the facade does after each string.
+void closeFont(CGeneraterB& engine) {
+    if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
+    engine.fontFile = nullptr;
+}
+template <class Engine>
+void closeFont(Engine& engine) {
+    if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
+    engine.fontFile = nullptr;
+    engine.fetchCount = 0;
+}
+
+// Font A: codes 0x20..0x41 with '!' and 'A' (the 10 x 3 glyph FF C0 / 80 00 / 00 40).
+FontBlockA lettersBlock(int cellWidth = 12) {
+    FontBlockA block{0x20, 0x41, 4, cellWidth, 24, {}};
+    block.glyphs = {{'A', {{"##########", "#.........", ".........#"}}, -2, 5, 258},
+                    {'!', {{"#.", ".#"}}, 0, 2, 4}};
+    return block;
+}
+constexpr std::size_t kEntryA = 60 + 4 * ('A' - 0x20);  // 'A' in font A's code offset table
+
+// Font B: a whole file whose every byte tells its position from its neighbours'.
+Bytes patternFileB(int resolution) {
+    Bytes bytes(engine_b::fontFileSize(resolution));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>((i * 131 + (i >> 8) * 7 + resolution) ^ (i >> 16));
+    }
+    return bytes;
+}
+
+// Engine B on a font and set, its file in `dir` opened, its glyph buffer marked.
+constexpr unsigned char kUntouched = 0xA5;
+CGeneraterB openedB(const std::string& dir, int resolution, int fontType, int charSet = 0) {
+    CGeneraterB b;
+    b.fontPath = dir.c_str();
+    b.resolution = resolution;
+    b.SetFonttype(fontType);
+    b.charSet = charSet;
+    b.SetFont();
+    b.TXRB();
+    std::memset(b.glyphBuffer, kUntouched, sizeof b.glyphBuffer);
+    return b;
+}
+bool untouchedFrom(const CGeneraterB& b, std::size_t first) {
+    return std::all_of(b.glyphBuffer + first, std::end(b.glyphBuffer),
+                       [](unsigned char byte) { return byte == kUntouched; });
+}
+
+// Font Z: 'A' the glyph "#####" / "#...#" / ".###." (rows F8 88 70), code 0 a dot.
+const GlyphZ kCup{0x41, {{"#####", "#...#", ".###."}}, 1, 8, 7};
+
+TEST(Engines, SetFonttypeAndScalesAnswerAndStoreAsEachEngineDoes) {
+    const struct {
+        char engine;
+        int resolution, number, accepted, stored;
+    } cases[] = {
+        {'A', 203, 0, 1, 0},    {'A', 203, 9, 1, 9},   {'A', 203, 10, 1, 9},
+        {'A', 203, 15, 1, 14},  {'A', 203, 16, 0, 16}, {'A', 203, 17, 1, 17},
+        {'A', 203, 24, 1, 24},  {'A', 203, 25, 0, 25}, {'A', 203, -1, 0, 255},
+        {'A', 203, 300, 0, 44}, {'A', 300, 15, 1, 15}, {'A', 300, 16, 0, 16},
+        {'A', 300, -2, 0, 254}, {'A', 250, 3, 0, 77},  {'B', 203, 4, 1, 4},
+        {'B', 203, 0, 1, 0},    {'B', 203, 5, 0, 77},  {'B', 203, -1, 0, 77},
+        {'Z', 203, 0, 1, 0},    {'Z', 203, 2, 1, 2},   {'Z', 203, 3, 1, 2},
+        {'Z', 203, 4, 1, 3},    {'Z', 203, 8, 1, 7},   {'Z', 203, 9, 0, 77},
+        {'Z', 203, -1, 0, 77},
+    };
+    for (const auto& c : cases) {
+        CGeneraterA a;
+        CGeneraterB b;
+        CGeneraterZ z;
+        a.resolution = b.resolution = c.resolution;
+        a.fontType = b.fontType = z.fontType = 77;
+        const int accepted = c.engine == 'A'   ? a.SetFonttype(c.number)
+                             : c.engine == 'B' ? b.SetFonttype(c.number)
+                                               : z.SetFonttype(c.number);
+        const int stored = c.engine == 'A' ? a.fontType : c.engine == 'B' ? b.fontType : z.fontType;
+        EXPECT_EQ(accepted, c.accepted) << c.engine << " " << c.resolution << " " << c.number;
+        EXPECT_EQ(stored, c.stored) << c.engine << " " << c.resolution << " " << c.number;
+    }
+    // Scales are stored as given, even those no printer has; A keeps a code's low byte.
+    CGeneraterA a;
+    CGeneraterB b;
+    CGeneraterZ z;
+    EXPECT_EQ(a.SetScaleH(0) + a.SetScaleV(-3) + b.SetScaleH(0) + b.SetScaleV(-3), 4);
+    a.SetCharCode(0x141);
+    EXPECT_EQ(z.SetCharCode(300), 1);
+    EXPECT_EQ((std::vector<int>{a.scaleH, a.scaleV, b.scaleH, b.scaleV, a.charCode, z.charCode}),
+              (std::vector<int>{0, -3, 0, -3, 0x41, 300}));
+}
+
+// A copy holds the source's glyph and bitmap in buffers of its own and no open file; assigning
+// over an engine closes the file it had open.
+template <class Engine>
+void expectOwnCopies(Engine& source, const std::function<void(Engine&)>& open) {
+    Engine copy(source);
+    EXPECT_EQ(copy.fontFile, nullptr);
+    EXPECT_NE(source.fontFile, nullptr);
+    EXPECT_EQ(bytesOf(copy.glyphBuffer, sizeof copy.glyphBuffer),
+              bytesOf(source.glyphBuffer, sizeof source.glyphBuffer));
+    ASSERT_FALSE(copy.dibBits.empty());
+    EXPECT_EQ(copy.dibBits, source.dibBits);
+    copy.dibBits[0] ^= 0xFF;
+    copy.glyphBuffer[0] ^= 0xFF;
+    EXPECT_NE(copy.dibBits[0], source.dibBits[0]);
+    EXPECT_NE(copy.glyphBuffer[0], source.glyphBuffer[0]);
+    open(copy);
+    ASSERT_NE(copy.fontFile, nullptr);
+    EXPECT_NE(copy.fontFile, source.fontFile);
+    Engine& alias = copy;
+    copy = alias;
+    EXPECT_NE(copy.fontFile, nullptr);
+    copy = source;
+    EXPECT_EQ(copy.fontFile, nullptr);
+    EXPECT_EQ(copy.glyphBuffer[0], source.glyphBuffer[0]);
+}
+
+TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
+    const std::string dir = test::freshTestDirectory();
+    install(dir + "A.bin", fontkit::writeFontFileA({lettersBlock()}));
+    install(dir + "B.bin", patternFileB(203));
+    install(dir + "Z.bin", fontkit::writeFontFileZ({FontBlockZ{8, 10, 8, {kCup}}}));
+
+    CGeneraterA a;
+    a.fontPath = dir.c_str();
+    fetch(a, 'A');
+    a.BuildBMP();
+    expectOwnCopies<CGeneraterA>(a, [](CGeneraterA& e) { fetch(e, '!'); });
+    EXPECT_EQ(a.GetDelta(), 258);
+    closeFont(a);
+
+    CGeneraterB b = openedB(dir, 203, 1, 7);
+    b.SetcharCode(35);
+    b.BuildBMP();
+    expectOwnCopies<CGeneraterB>(b, [](CGeneraterB& e) { e.TXRB(); });
+    CGeneraterB copyB(b);
+    EXPECT_EQ((std::vector<long>{copyB.charSet, copyB.codeIndex, copyB.cellWidth}),
+              (std::vector<long>{7, 15, 12}));
+    EXPECT_EQ(copyB.codeTable, b.codeTable);
+    closeFont(b);
+
+    CGeneraterZ z;
+    z.fontPath = dir.c_str();
+    fetch(z, 0x41);
+    z.BuildBMP();
+    expectOwnCopies<CGeneraterZ>(z, [](CGeneraterZ& e) { fetch(e, 0x41); });
+    EXPECT_EQ(z.GetCharDelta(), 7);
+    closeFont(z);
+}
+
+TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
+    CGeneraterA a;
+    CGeneraterB b;
+    CGeneraterZ z;
+    std::memset(a.glyphBuffer, 0xAA, sizeof a.glyphBuffer);
+    std::memset(b.glyphBuffer, 0xAA, sizeof b.glyphBuffer);
+    std::memset(z.glyphBuffer, 0xAA, sizeof z.glyphBuffer);
+    for (int i = 0; i < 8; ++i) a.glyphHeaderBuffer[i] = static_cast<unsigned char>(i + 1);
+    std::memset(z.glyphHeaderBuffer, 0xAA, sizeof z.glyphHeaderBuffer);
+    a.ClearBuffer();
+    b.ClearBuffer();
+    z.ClearBuffer();
+    a.ClearFontHead();
+    z.ClearFontHead();
+    const auto cleared = [](std::size_t size, std::size_t zeros) {
+        Bytes expected(size, 0xAA);
+        std::fill(expected.begin(), expected.begin() + static_cast<long>(zeros), 0);
+        return expected;
+    };
+    EXPECT_EQ(bytesOf(a.glyphBuffer, 1024), cleared(1024, 640));
+    EXPECT_EQ(bytesOf(b.glyphBuffer, sizeof b.glyphBuffer), cleared(sizeof b.glyphBuffer, 512));
+    EXPECT_EQ(bytesOf(z.glyphBuffer, 512), cleared(512, 256));
+    EXPECT_EQ(bytesOf(a.glyphHeaderBuffer, 8), (Bytes{0, 0, 3, 4, 0, 0, 7, 8}));
+    EXPECT_EQ(bytesOf(z.glyphHeaderBuffer, sizeof z.glyphHeaderBuffer),
+              Bytes(sizeof z.glyphHeaderBuffer, 0));
+}
+
+// A glyph the buffers cannot hold counts as a code without glyph: the one before stays. Engine A
+// holds rows of up to 80 dots and 1,024 bytes, engine Z rows of up to 48 dots and 512 bytes.
+TEST(Engines, GlyphsAtTheSizeBoundsAreTakenAndOneDotOrRowMoreIsNot) {
+    const struct {
+        char engine;
+        int width, rows;
+        bool taken;
+    } cases[] = {
+        {'A', 80, 102, true},  // 1,020 bytes
+        {'A', 64, 128, true},  // 1,024 bytes
+        {'A', 64, 129, false}, {'A', 80, 103, false},  {'A', 80, 1, true},
+        {'A', 81, 1, false},   {'A', 255, 255, false}, {'Z', 48, 85, true},  // 510 bytes
+        {'Z', 48, 86, false},  {'Z', 8, 512, true},    {'Z', 8, 513, false},
+        {'Z', 48, 1, true},    {'Z', 49, 1, false},    {'Z', 65535, 1, false},
+    };
+    const auto solid = [](int width, int rows) {
+        return std::vector<std::string>(static_cast<std::size_t>(rows),
+                                        std::string(static_cast<std::size_t>(width), '#'));
+    };
+    const std::string dir = test::freshTestDirectory();
+    FontBlockA blockA{0, 20, 0, 0, 0, {{0, {{"#"}}, 0, 0, 9}}};
+    FontBlockZ blockZ{8, 8, 6, {GlyphZ{0, {{"#"}}, 0, 0, 9}}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const int code = static_cast<int>(i) + 1;
+        if (c.engine == 'A') blockA.glyphs.push_back({code, {solid(c.width, c.rows)}, 0, 0, 100});
+        if (c.engine == 'Z') blockZ.glyphs.push_back({code, {solid(c.width, c.rows)}, 0, 0, 100});
+    }
+    const Bytes fileA = fontkit::writeFontFileA({blockA});
+    install(dir + "A.bin", fileA);
+    install(dir + "Z.bin", fontkit::writeFontFileZ({blockZ}));
+    CGeneraterA a;
+    CGeneraterZ z;
+    a.fontPath = z.fontPath = dir.c_str();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const int code = static_cast<int>(i) + 1;
+        const auto rows = static_cast<std::size_t>(c.rows);
+        const std::size_t bytes = static_cast<std::size_t>((c.width + 15) / 16 * 2) * rows;
+        int advance = 0;
+        Bytes held;
+        if (c.engine == 'A') {
+            fetch(a, 0);
+            std::memset(a.glyphBuffer, 0, sizeof a.glyphBuffer);
+            fetch(a, code);
+            advance = a.GetDelta();
+            held = bytesOf(a.glyphBuffer, std::min<std::size_t>(bytes, sizeof a.glyphBuffer));
+            a.BuildBMP();  // every row class up to 80 dots makes a bitmap
+            EXPECT_EQ(a.dibBits.size(), dibStride(a.rowBits) * a.glyphHeaderBuffer[4]) << c.width;
+        } else {
+            fetch(z, 0);
+            fetch(z, code);
+            advance = z.GetCharDelta();
+            const std::size_t bytesZ = static_cast<std::size_t>((c.width + 7) / 8) * rows;
+            held = bytesOf(z.glyphBuffer, std::min<std::size_t>(bytesZ, sizeof z.glyphBuffer));
+        }
+        EXPECT_EQ(advance, c.taken ? 100 : 9) << c.engine << " " << c.width << " x " << c.rows;
+        if (c.taken && c.width % 8 == 0) {
+            EXPECT_EQ(held, Bytes(held.size(), 0xFF))
+                << c.engine << " " << c.width << " x " << c.rows;
+        }
+    }
+    // showimg copies the file from an offset into glyphBuffer, never more than its 1,024 bytes.
+    a.showimg(0, 65535, 65535);
+    EXPECT_EQ(bytesOf(a.glyphBuffer, 1024), Bytes(fileA.begin(), fileA.begin() + 1024));
+    closeFont(a);
+    closeFont(z);
+}
+
+TEST(EngineA, FetchesThroughTheTableFromFirstCodeAndKeepsTheLastGlyphOtherwise) {
+    const std::string dir = test::freshTestDirectory();
+    const Bytes file = fontkit::writeFontFileA({lettersBlock()});
+    install(dir + "A.bin", file);
+    CGeneraterA engine;
+    engine.fontPath = dir.c_str();
+    fetch(engine, 0x141);  // 'A', the block's lastCode
+    const Bytes header = {0xFE, 5, 8, 0, 3, 10, 1, 2};
+    const Bytes rows = {0xFF, 0xC0, 0x80, 0x00, 0x00, 0x40};
+    EXPECT_EQ(bytesOf(engine.glyphHeaderBuffer, 8), header);
+    EXPECT_EQ(engine.filePos, ReadBE32(file.data() + kEntryA) + 8u);
+    EXPECT_EQ((std::vector<int>{engine.rowBytes, engine.rowBits, engine.GetDelta(),
+                                engine.GetLoffSet(), engine.GetCellW(), engine.GetCellH(),
+                                engine.GetBaseLine(), engine.fetchCount}),
+              (std::vector<int>{2, 16, 258, -2, 12, 24, 4, 1}));
+    for (int code : {0x42, 0x1F, int{'0'}}) {  // lastCode + 1, firstCode - 1, table entry 0
+        fetch(engine, code);
+        EXPECT_EQ(bytesOf(engine.glyphHeaderBuffer, 8), header) << code;
+        EXPECT_EQ(bytesOf(engine.glyphBuffer, 6), rows) << code;
+    }
+    closeFont(engine);
+}
+
+TEST(EngineA, DamagedFilesDeliverWhatTheyHoldAndNeverAGlyphFromPartialOrWrappedOffsets) {
+    const std::string dir = test::freshTestDirectory();
+    const Bytes file = fontkit::writeFontFileA({lettersBlock(0x10C), lettersBlock(0x10C)});
+    const std::uint32_t block1 = ReadBE32(file.data() + 4);
+    const std::uint32_t recordA = ReadBE32(file.data() + kEntryA);
+    const auto cut = [](std::size_t length) { return [=](Bytes& b) { b.resize(length); }; };
+    const auto put = [](std::size_t at, std::uint32_t value) {
+        return [=](Bytes& b) { putBE32(b, at, value); };
+    };
+    const Bytes untouched(7, 0x5A);
+    const Bytes shortRows = {0xFF, 0xC0, 0x80, 0, 0, 0, 0x5A};
+    const Bytes paper = {0, 0, 0, 0, 0, 0, 0x5A};
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+        int font, cellWidth, cellHeight;
+        Bytes rows;
+    } cases[] = {
+        {"no file", [](Bytes& b) { b.clear(); }, 0, 0, 0, untouched},
+        {"cellWidth's low byte missing", cut(41), 0, 0x100, 0, untouched},
+        {"cellHeight missing", cut(42), 0, 0x10C, 0, untouched},
+        {"table entry cut", cut(kEntryA + 3), 0, 0x10C, 24, untouched},
+        {"glyph header cut", cut(recordA + 7), 0, 0x10C, 24, untouched},
+        {"rows cut: the rest is paper", cut(recordA + 11), 0, 0x10C, 24, shortRows},
+        {"record past the end", put(kEntryA, 0x7FFFFFF0), 0, 0x10C, 24, untouched},
+        {"record offset that wraps round to block 0's 'A' in 32 bits",
+         put(block1 + kEntryA, static_cast<std::uint32_t>(0x100000000 - block1 + recordA)), 1,
+         0x10C, 24, untouched},
+        {"block 1 at 4 GiB", put(4, 0xFFFFFFFF), 1, 0, 0, untouched},
+        {"bitsOffset 255: rows past the end are paper", put(block1 + recordA, 0xFE05FF00), 1, 0x10C,
+         24, paper},
+        {"font beyond the directory", [](Bytes&) {}, 2, 0, 0, untouched},
+    };
+    for (const auto& c : cases) {
+        Bytes bytes = file;
+        c.damage(bytes);
+        std::remove((dir + "A.bin").c_str());
+        if (!bytes.empty()) install(dir + "A.bin", bytes);
+        CGeneraterA damaged;
+        damaged.fontPath = dir.c_str();
+        std::memset(damaged.glyphBuffer, 0x5A, sizeof damaged.glyphBuffer);
+        damaged.SetFonttype(c.font);
+        fetch(damaged, 'A');
+        EXPECT_EQ(damaged.GetCellW(), c.cellWidth) << c.what;
+        EXPECT_EQ(damaged.GetCellH(), c.cellHeight) << c.what;
+        EXPECT_EQ(damaged.GetDelta(), c.rows == untouched ? 0 : 258) << c.what;
+        EXPECT_EQ(bytesOf(damaged.glyphBuffer, 7), c.rows) << c.what;
+        closeFont(damaged);
+    }
+}
+
+TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
+    const std::string dir = test::freshTestDirectory();
+    install(dir + "B.bin", patternFileB(203));
+    install(dir + "B300.bin", patternFileB(300));
+    const struct {
+        int resolution, fontType, charSet, code, codeIndex, glyphOffset;
+        std::size_t fileOffset, size;  // size 0: nothing read
+    } cases[] = {
+        {203, 0, 0, 65, 45, 360, 360, 24},
+        {203, 1, 0, 248, 228, 125 * 32, 3936 + 125 * 32, 32},
+        {203, 4, 0, 65, 30, 15 * 192, 23616 + 15 * 192, 192},
+        {300, 2, 0, 65, 45, 15 * 144, 17424, 144},
+        {300, 3, 14, 122, 102, 121 * 176, 38160 + 121 * 176, 176},
+        {300, 4, 1, 235, 200, 78 * 480, 66144 + 78 * 480, 480},
+        {203, 0, 0, 32, 12, -1, 0, 0},
+        {203, 4, 0, 97, 62, -1, 0, 0},
+        {203, 4, 9, 92, 57, -1, 0, 0},  // accepted, past the end of the set's table
+        // Refused: codeIndex and glyphOffset keep their earlier values.
+        {203, 0, 0, 19, 77, 99, 0, 0},
+        {203, 4, 9, 93, 77, 99, 0, 0},
+        {300, 3, 14, 123, 77, 99, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.resolution) + " dpi, font " + std::to_string(c.fontType) +
+                     ", code " + std::to_string(c.code));
+        CGeneraterB engine = openedB(dir, c.resolution, c.fontType, c.charSet);
+        engine.codeIndex = 77;
+        engine.glyphOffset = 99;
+        engine.SetcharCode(c.code);
+        EXPECT_EQ(engine.codeIndex, c.codeIndex);
+        EXPECT_EQ(engine.glyphOffset, c.glyphOffset);
+        const Bytes file = patternFileB(c.resolution);
+        EXPECT_TRUE(std::equal(engine.glyphBuffer, engine.glyphBuffer + c.size,
+                               file.begin() + static_cast<std::ptrdiff_t>(c.fileOffset)));
+        EXPECT_TRUE(untouchedFrom(engine, c.size));
+        closeFont(engine);
+    }
+}
+
+TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
+    CGeneraterB engine;
+    engine.SetFonttype(2);
+    engine.SetFont();
+    const unsigned short* table = engine.codeTable;
+    engine.resolution = 250;
+    engine.SetFonttype(4);
+    engine.SetFont();
+    EXPECT_EQ(engine.cellWidth, 14);
+    engine.resolution = 203;
+    engine.charSet = 15;
+    engine.SetFont();  // font 4's record, but the table and range of font 2, set 0
+    EXPECT_EQ(engine.cellWidth, 36);
+    EXPECT_EQ(engine.codeTable, table);
+    EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 20 + 1000 * 248);
+    engine.charSet = 12;
+    engine.SetFont();
+    EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 35 + 1000 * 91);
+}
+
+TEST(EngineB, MissingShortAndHostileFilesNeverReadOutsideTheFileTablesOrBuffers) {
+    const std::string dir = test::freshTestDirectory();
+    CGeneraterB missing = openedB(dir, 300, 4);
+    EXPECT_EQ(missing.fontFile, nullptr);
+    missing.ClearBuffer();
+    missing.SetcharCode(65);
+    EXPECT_EQ(bytesOf(missing.glyphBuffer, sizeof missing.glyphBuffer),
+              Bytes(sizeof missing.glyphBuffer, 0));
+    EXPECT_EQ(missing.GetCellW() * 1000 + missing.GetCellH(), 48 * 1000 + 80);
+
+    // Ends 10 bytes into glyph 15 of font 0 (code 65), before glyph 16 (code 66).
+    const Bytes full = patternFileB(203);
+    install(dir + "B.bin", Bytes(full.begin(), full.begin() + 370));
+    CGeneraterB engine = openedB(dir, 203, 0);
+    engine.SetcharCode(65);
+    EXPECT_TRUE(std::equal(engine.glyphBuffer, engine.glyphBuffer + 10, full.begin() + 360));
+    EXPECT_TRUE(untouchedFrom(engine, 10));
+    std::memset(engine.glyphBuffer, kUntouched, sizeof engine.glyphBuffer);
+    engine.SetcharCode(66);
+    EXPECT_TRUE(untouchedFrom(engine, 0));
+
+    install(dir + "B.bin", full);
+    closeFont(engine);
+    engine = openedB(dir, 203, 0);
+    engine.lastCode = 255;  // past the end of the 229-entry table
+    engine.SetcharCode(255);
+    EXPECT_EQ(engine.glyphOffset, -1);
+    engine.cellHeight = 60000;  // a glyph far larger than the buffer and the file
+    engine.SetcharCode(65);
+    EXPECT_EQ(engine.glyphOffset, 15 * 2 * 60000);
+    engine.fontOffset = ~0UL;
+    std::memset(engine.glyphBuffer, kUntouched, sizeof engine.glyphBuffer);
+    engine.SetcharCode(66);
+    EXPECT_TRUE(untouchedFrom(engine, 0));
+    engine.rowBits = 16;
+    engine.BuildBMP();
+    EXPECT_EQ(engine.dibBits.size(), 4u * 60000);
+    engine.scaleH = 1 << 30;
+    test::MonoSurface surface(4, 4);
+    engine.DrawOneword(surface.dc(), 8, 0);
+    engine.Draw16Bit(surface.dc());
+    EXPECT_EQ(surface.ascii(), "....\n....\n....\n....\n");
+    closeFont(engine);
+}
+
+TEST(EngineZ, DamagedFilesReadZerosWhereTheyEndAndOffsetsNeverWrapAround) {
+    const std::string dir = test::freshTestDirectory();
+    const Bytes whole = fontkit::writeFontFileZ({FontBlockZ{0x0102, 0x0304, 7, {kCup}}});
+    const struct {
+        std::size_t length;
+        int cellHeight, cellWidth, advance;
+        Bytes rows;
+    } cut[] = {
+        {0, 0, 0, 0, {0xAA, 0xAA, 0xAA}},               // no file
+        {30, 0x0304, 0, 0, {0xAA, 0xAA, 0xAA}},         // head cut inside the cell width
+        {366, 0x0304, 0x0102, 0, {0xAA, 0xAA, 0xAA}},   // cut inside code 0x41's table entry
+        {1000, 0x0304, 0x0102, 0, {0xAA, 0xAA, 0xAA}},  // glyph record past the end
+        {1133, 0x0304, 0x0102, 0, {0xAA, 0xAA, 0xAA}},  // glyph header cut
+        {1139, 0x0304, 0x0102, 7, {0xF8, 0x00, 0x00}},  // rows cut after the first
+    };
+    for (const auto& c : cut) {
+        std::remove((dir + "Z.bin").c_str());
+        if (c.length > 0)
+            install(dir + "Z.bin",
+                    Bytes(whole.begin(), whole.begin() + static_cast<long>(c.length)));
+        CGeneraterZ engine;
+        engine.fontPath = dir.c_str();
+        std::memset(engine.glyphBuffer, 0xAA, sizeof engine.glyphBuffer);
+        fetch(engine, 0x41);
+        EXPECT_EQ(engine.GetCellH(), c.cellHeight) << c.length;
+        EXPECT_EQ(engine.GetCellW(), c.cellWidth) << c.length;
+        EXPECT_EQ(engine.GetCharDelta(), c.advance) << c.length;
+        EXPECT_EQ(bytesOf(engine.glyphBuffer, 3), c.rows) << c.length;
+        closeFont(engine);
+    }
+
+    Bytes file = fontkit::writeFontFileZ(
+        {FontBlockZ{8, 8, 6, {kCup}}, FontBlockZ{8, 8, 6, {GlyphZ{0x42, {{"#"}}, 0, 0, 2}}}});
+    const std::uint32_t start1 = ReadBE32(&file[0]);
+    putBE32(file, start1 + 104 + 4 * 0x43, 0x7FFFFFF0u);
+    // Summed with block 1's start in 32 bits this would land on block 0's record of kCup.
+    putBE32(file, start1 + 104 + 4 * 0x44,
+            static_cast<std::uint32_t>((1ull << 32) - start1 + 1128));
+    install(dir + "Z.bin", file);
+    CGeneraterZ engine;
+    engine.fontPath = dir.c_str();
+    engine.SetFonttype(1);
+    for (int code : {0x42, 0x43, 0x44}) {
+        fetch(engine, code);
+        EXPECT_EQ(engine.GetCharDelta() * 100 + engine.GetCharH(), 201) << "code " << code;
+    }
+    closeFont(engine);
+    putBE32(file, 0, 0xFFFFFFF0u);  // block 1 now starts far past the end
+    install(dir + "Z.bin", file);
+    fetch(engine, 0x42);
+    EXPECT_EQ(engine.blockTable[1].blockStart, 0xFFFFFFF0u);
+    EXPECT_EQ(engine.GetCellH(), 0);
+    closeFont(engine);
+    for (int fontType : {35, 1000, -1}) {  // beyond the directory, written past SetFonttype
+        CGeneraterZ beyond;
+        beyond.fontPath = dir.c_str();
+        beyond.fontType = fontType;
+        fetch(beyond, 0x41);
+        EXPECT_EQ(beyond.GetCellH() + beyond.GetCharDelta(), 0) << "fontType " << fontType;
+        closeFont(beyond);
+    }
+}
+
+TEST(EngineZ, GettersReadUnsignedBigEndianFieldsAndDrawingNeedsAMatchingBitmap) {
+    const std::string dir = test::freshTestDirectory();
+    install(
+        dir + "Z.bin",
+        fontkit::writeFontFileZ({FontBlockZ{
+            0x0102,
+            0x0304,
+            0x0506,
+            {GlyphZ{0x41, {{"#", "#"}}, 65534, 0xFFFF, 258, 3}, GlyphZ{' ', {{"", ""}}, 0, 0, 5},
+             GlyphZ{'0', {std::vector<std::string>(48, std::string(48, '#'))}, 0, 40, 50}}}}));
+    CGeneraterZ engine;
+    engine.fontPath = dir.c_str();
+    fetch(engine, 0x41);
+    EXPECT_EQ((std::vector<int>{engine.GetCellW(), engine.GetCellH(), engine.GetBase(),
+                                engine.GetCharH(), engine.GetCharW(), engine.GetCharLoff(),
+                                engine.GetCharToff(), engine.GetCharDelta()}),
+              (std::vector<int>{258, 772, 1286, 2, 3, 65534, 65535, 258}));
+
+    test::MonoSurface surface(64, 60);
+    const std::string blank = surface.ascii();
+    CGeneraterZ().DrawOneword(surface.dc(), 0, 0);  // nothing built yet
+    fetch(engine, ' ');
+    engine.BuildBMP();
+    engine.DrawOneword(surface.dc(), 0, 0);  // width 0
+    fetch(engine, 0x41);
+    engine.BuildBMP();
+    fetch(engine, '0');  // larger than the bitmap built
+    engine.DrawOneword(surface.dc(), 0, 0);
+    fetch(engine, 0x41);
+    engine.SetScaleH(0x40000000);  // scaled width beyond int
+    engine.DrawOneword(surface.dc(), 0, 0);
+    EXPECT_EQ(surface.ascii(), blank);
+    closeFont(engine);
+}
+
+// The dot preview: column c of glyph row r as a round dot at (14 + 8 c, 54 + 8 r), moved by the
+// engine's own offsets; the DC keeps its pen.
+TEST(Engines, DotPreviewsPutEachStoredDotOnTheEightUnitGrid) {
+    const std::string dir = test::freshTestDirectory();
+    const std::string edges16 = "#" + std::string(14, '.') + "#";
+    const std::string last80 = std::string(79, '.') + "#";
+    FontBlockA blockA{'a', 'c', 4, 16, 24, {}};
+    blockA.glyphs = {{'a', {{edges16}}}, {'b', {{edges16}}, -1}, {'c', {{last80, last80}}}};
+    install(dir + "A.bin", fontkit::writeFontFileA({blockA}));
+    // Z glyphs 0 to 4: a dot at the left, 16 dots with both edges inked, a 48-dot row ending in
+    // ink, two rows with ascent 6, one dot 2 right by its left offset; 5: eight 1-byte rows.
+    const FontBlockZ blockZ{
+        8,
+        8,
+        5,
+        {GlyphZ{0, {{"#......."}}, 0, 5, 0, 8}, GlyphZ{1, {{"#..............#"}}, 0, 5, 0, 16},
+         GlyphZ{2, {{std::string(47, '.') + "#"}}, 0, 5, 0, 48},
+         GlyphZ{3, {{"#.......", ".#......"}}, 0, 6, 0, 8}, GlyphZ{4, {{"#......."}}, 2, 5, 0, 8},
+         GlyphZ{5, {std::vector<std::string>(8, "#")}, 7, 5, 0, 8}}};
+    install(dir + "Z.bin", fontkit::writeFontFileZ({blockZ}));
+
+    // Eight 1-byte rows read 6 bytes a row: all of row 0 and 2 dots of row 1, nothing beyond.
+    const Dots sixAndTwo = {{14, 54}, {22, 54}, {30, 54}, {38, 54},
+                            {46, 54}, {54, 54}, {14, 62}, {22, 62}};
+    using A = CGeneraterA;
+    using B = CGeneraterB;
+    using Z = CGeneraterZ;
+    const struct {
+        char engine;
+        int font, code;  // B: the resolution in `code`
+        void (A::*drawA)(CDC*);
+        void (B::*drawB)(CDC*);
+        void (Z::*drawZ)(CDC*);
+        Dots dots;
+    } cases[] = {
+        {'A', 0, 'a', &A::Draw16Bit, nullptr, nullptr, {{14, 214}, {134, 214}}},
+        {'A', 0, 'b', &A::Draw16Bit, nullptr, nullptr, {{6, 214}, {126, 214}}},
+        {'A', 0, 'c', &A::Draw128Bit, nullptr, nullptr, {{646, 214}, {646, 222}}},
+        {'A', 0, 'a', &A::Draw128Bit, nullptr, nullptr, {{31, 214}}},  // reads only its 2 bytes
+        {'B', 0, 203, nullptr, &B::Draw16Bit, nullptr, {{14, 54}, {134, 54}}},
+        {'B', 2, 300, nullptr, &B::Draw32Bit, nullptr, {{14, 54}, {262, 54}}},
+        {'Z', 0, 0, nullptr, nullptr, &Z::Draw8Bit, {{14, 54}}},
+        {'Z', 0, 1, nullptr, nullptr, &Z::Draw16Bit, {{14, 54}, {134, 54}}},
+        {'Z', 0, 2, nullptr, nullptr, &Z::Draw48Bit, {{390, 54}}},
+        {'Z', 0, 3, nullptr, nullptr, &Z::Draw8Bit, {{14, 46}, {22, 54}}},
+        {'Z', 0, 4, nullptr, nullptr, &Z::Draw8Bit, {{30, 54}}},
+        {'Z', 0, 5, nullptr, nullptr, &Z::Draw48Bit, sixAndTwo},
+    };
+    for (const auto& c : cases) {
+        Canvas canvas(660, 240);
+        const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
+        if (c.engine == 'A') {
+            A engine;
+            engine.fontPath = dir.c_str();
+            engine.SetFonttype(c.font);
+            std::memset(engine.glyphBuffer, 0x5A, sizeof engine.glyphBuffer);
+            fetch(engine, c.code);
+            (engine.*c.drawA)(canvas.dc());
+            closeFont(engine);
+        } else if (c.engine == 'B') {
+            B engine;
+            engine.resolution = c.code;
+            engine.SetFonttype(c.font);
+            engine.SetFont();
+            // The first and last dot of the top row, and ink past the glyph's rows.
+            const std::size_t glyphBytes = std::size_t{engine.rowBytes} * engine.cellHeight;
+            std::memset(engine.glyphBuffer, 0, glyphBytes);
+            std::memset(engine.glyphBuffer + glyphBytes, 0xFF,
+                        sizeof engine.glyphBuffer - glyphBytes);
+            engine.glyphBuffer[0] = 0x80;
+            engine.glyphBuffer[engine.rowBytes - 1] = 0x01;
+            (engine.*c.drawB)(canvas.dc());
+        } else {
+            Z engine;
+            engine.fontPath = dir.c_str();
+            fetch(engine, c.code);
+            std::memset(engine.glyphBuffer + 8, 0xFF, sizeof engine.glyphBuffer - 8);
+            (engine.*c.drawZ)(canvas.dc());
+            closeFont(engine);
+        }
+        EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << c.engine << c.code;
+        EXPECT_EQ(test::previewDotsDiffer(canvas, c.dots), "")
+            << c.engine << " font " << c.font << " code " << c.code;
+    }
+}
+
+}  // namespace
+}  // namespace txr
