@@ -33,23 +33,6 @@ std::FILE* openOrCreate(const char* fileName, const char* existing, const char* 
     return file;
 }
 
-// The file a path names once symbolic links are followed, as many as the kernel follows. A
-// dangling link names its missing target, which writing then creates.
-std::string followLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat status {};
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-        char target[4096];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return path;
-        const std::string link(target, static_cast<std::size_t>(length));
-        const std::size_t slash = path.rfind('/');
-        path =
-            link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
-    }
-    return path;
-}
-
 // A short name, new in the directory of `path`: ".txr" and six letters or digits, so that a file
 // name up to the system's limit still has room beside it.
 std::string temporaryNameBeside(const std::string& path) {
@@ -133,6 +116,23 @@ int CFileException::OsErrorToException(LONG osError) {
 }
 
 namespace txr {
+
+// The file a path names once symbolic links are followed, as many as the kernel follows. A
+// dangling link names its missing target, which writing then creates.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status {};
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        char target[4096];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return path;
+        const std::string link(target, static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        path =
+            link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return path;
+}
 
 const LONG kNoFileNameError = EINVAL;
 const LONG kBadOpenFlagsError = EINVAL;

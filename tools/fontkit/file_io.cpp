@@ -16,6 +16,7 @@
 #include <random>
 
 #include "fontkit/fontkit_error.h"
+#include "platform/file_calls.h"
 
 namespace txr::fontkit {
 
@@ -79,22 +80,7 @@ Container readWhole(const std::string& path, std::size_t maxSize) {
 #endif
 
 #if !defined(_WIN32)
-// The file a path names once symbolic links are followed (a dangling link names its missing
-// target), as many as the kernel follows.
-std::string followLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat status {};
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-        char target[4096];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return path;
-        const std::string link(target, static_cast<std::size_t>(length));
-        const std::size_t slash = path.rfind('/');
-        path =
-            link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
-    }
-    return path;
-}
+using txr::followLinks;  // the library's: a tool's file is replaced as GetBmpFile replaces one
 #else
 std::string followLinks(const std::string& path) {
     return path;
