@@ -25,7 +25,9 @@ bool fetchesSomething(unsigned char* buffer, std::size_t size, Fetch fetch) {
     return false;
 }
 
-bool hasGlyph(CTXR& ctxr, int code) {
+// `opened` says whether this scan has opened family 1's font file: it stays open for the whole
+// scan, so each code is one lookup (with a cache, not one stat per code).
+bool hasGlyph(CTXR& ctxr, int code, bool& opened) {
     switch (ctxr.family) {
         case 0: {
             CGeneraterA& engine = *ctxr.engineA;
@@ -38,8 +40,11 @@ bool hasGlyph(CTXR& ctxr, int code) {
             // The code tables give the space no glyph: its fixed cell is blank by design.
             if (code == ' ') return true;
             CGeneraterB& engine = *ctxr.engineB;
-            engine.SetFont();
-            if (engine.fontFile == nullptr) engine.TXRB();
+            if (!opened) {
+                engine.SetFont();
+                engine.TXRB();
+                opened = true;
+            }
             return fetchesSomething(engine.glyphBuffer, sizeof engine.glyphBuffer,
                                     [&] { engine.SetcharCode(code); });
         }
@@ -61,9 +66,10 @@ std::vector<std::size_t> missingGlyphs(CTXR& txr, const char* text, std::size_t 
     std::vector<std::size_t> missing;
     std::array<signed char, 256> present;
     present.fill(-1);
+    bool opened = false;
     for (std::size_t i = 0; i < length; ++i) {
         const auto code = static_cast<unsigned char>(text[i]);
-        if (present[code] < 0) present[code] = hasGlyph(txr, code) ? 1 : 0;
+        if (present[code] < 0) present[code] = hasGlyph(txr, code, opened) ? 1 : 0;
         if (present[code] == 0) missing.push_back(i);
     }
     closeFontFiles(txr);
