@@ -1,6 +1,6 @@
-// Threads with a CTXR each: measuring, exporting and painting give every thread its own results,
-// with the staging file (calls take turns on it) and without it (painting from memory). CI runs
-// this under ThreadSanitizer.
+// Threads with a CTXR each: measuring, exporting, imaging and painting give every thread its own
+// results, with the staging file (calls take turns on it) and without it (painting from memory). CI
+// runs this under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -49,6 +49,9 @@ int differingResults(const std::vector<Expected>& texts, int threads, int rounds
             for (int round = 0; round < rounds; ++round) {
                 if (txr.GetStringSize(expected.text) != expected.size) ++differing;
                 if (test::drawnBy(txr, expected.text, 40, 12) != expected.painted) ++differing;
+                if (!stagingFile && test::imagedBy(txr, expected.text) != expected.exported) {
+                    ++differing;
+                }
                 if (exportFiles &&
                     test::exportedBy(txr, expected.text, path).ascii != expected.exported) {
                     ++differing;

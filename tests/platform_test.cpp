@@ -208,24 +208,5 @@ TEST(Pens, WidePenDotIsARoundDiscOfTwentyOnePixels) {
               ".###........\n");
 }
 
-TEST(Pens, DotOfWidthWCoversTheDotsWithinHalfAWidthOfTheCentre) {
-    // Dots (dx, dy) with dx * dx + dy * dy <= (w / 2)^2, counted by hand. gdi32 agrees on the
-    // width the dot previews use, 5, and draws the other widths in shapes of its own.
-    const std::pair<int, int> cases[] = {{2, 5}, {3, 9}, {4, 13}, {5, 21}, {8, 49}, {9, 69}};
-    for (auto [width, dots] : cases) {
-        if (kOnWindows && width != 5) continue;
-        MonoSurface surface(15, 15);
-        CPen pen(PS_SOLID, width, kBlack);
-        CPen* previous = surface.dc()->SelectObject(&pen);
-        surface.dc()->MoveTo(7, 7);
-        surface.dc()->LineTo(7, 7);
-        const std::string picture = surface.ascii();
-        EXPECT_EQ(std::count(picture.begin(), picture.end(), '#'), dots) << "width " << width;
-        surface.dc()->SelectObject(previous);
-    }
-}
-
-// ---- CFile and CFileException ---------------------------------------------------------------
-
 }  // namespace
 }  // namespace txr

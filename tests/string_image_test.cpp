@@ -1,9 +1,8 @@
 // In-memory rendering: CTXR::GetStringImage and the C API's txr_image_size / txr_render_image give
-// the dots of GetBmpFile's file with no file, also from several threads at once.
+// the dots of GetBmpFile's file with no file (in threads: facade_threads_test).
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
 
 #include "support/bmp_file.h"
 #include "support/ctxr_calls.h"
@@ -24,15 +23,6 @@ const Selection kSelections[] = {
     {1, 1, 3, 1, 3, 1, 0}, {2, 0, 1, 2, 0, 1, 0}, {2, 1, 2, 1, 1, 0, 0},
 };
 const CString kText("AiB\xB0\x01", 5);
-
-std::string asciiOf(const StringImage& image) {
-    std::string ascii;
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) ascii += image.ink(x, y) ? '#' : '.';
-        ascii += '\n';
-    }
-    return ascii;
-}
 
 void select(CTXR& ctxr, const Selection& s) {
     ctxr.SetPath("fonts/");
@@ -58,7 +48,7 @@ TEST_F(StringImageTest, HoldsTheDotsAndBytesOfGetBmpFile) {
         const test::BmpPicture file = test::exportedBy(ctxr, kText);
         const StringImage image = ctxr.GetStringImage(kText);
         EXPECT_EQ(image.rows.size(), image.stride() * static_cast<std::size_t>(image.height));
-        EXPECT_EQ(asciiOf(image), file.ascii);
+        EXPECT_EQ(test::imagedBy(ctxr, kText), file.ascii);
         // Written back through the library's writer, the same file byte for byte.
         EXPECT_EQ(bmpFileOf(image), file.bytes);
         EXPECT_EQ(test::leftBehind(ctxr), "");
@@ -74,28 +64,6 @@ TEST_F(StringImageTest, IsEmptyWhereGetBmpFileWritesNothing) {
     EXPECT_TRUE(ready.GetStringImage(CString()).empty());
     ASSERT_EQ(ready.SetFont(2, 0, 20000, 20000, 0, 203), 0);  // above the 2^28-dot limit
     EXPECT_TRUE(ready.GetStringImage("A").empty());
-}
-
-TEST_F(StringImageTest, RendersInManyThreadsAtOnce) {
-    std::vector<std::string> expected;
-    for (const Selection& s : kSelections) {
-        CTXR ctxr;
-        select(ctxr, s);
-        expected.push_back(asciiOf(ctxr.GetStringImage(kText)));
-    }
-    std::vector<std::string> failures(std::size(kSelections));
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < std::size(kSelections); ++t) {
-        threads.emplace_back([&, t] {
-            CTXR ctxr;
-            select(ctxr, kSelections[t]);
-            for (int round = 0; round < 50; ++round) {
-                if (asciiOf(ctxr.GetStringImage(kText)) != expected[t]) failures[t] = "differs";
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    for (const std::string& failure : failures) EXPECT_EQ(failure, "");
 }
 
 TEST_F(StringImageTest, CApiRendersIntoTheCallersBufferAfterASizeQuery) {

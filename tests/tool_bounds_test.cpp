@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "facade/bmp_writer.h"
 #include "fontkit/byte_writer.h"
 #include "fontkit/file_io.h"
 #include "fontkit/fontkit_error.h"
@@ -19,31 +20,10 @@ namespace txr {
 namespace {
 
 // An all-paper one-bit BMP of width x height dots.
-std::vector<std::uint8_t> blankBmp(std::int32_t width, std::int32_t height) {
-    const std::uint32_t stride = (static_cast<std::uint32_t>(width) + 31) / 32 * 4;
-    std::vector<std::uint8_t> file(62 + stride * static_cast<std::uint32_t>(height), 0xFF);
-    const std::uint32_t fields[] = {static_cast<std::uint32_t>(file.size()),
-                                    0,
-                                    62,
-                                    40,
-                                    static_cast<std::uint32_t>(width),
-                                    static_cast<std::uint32_t>(height),
-                                    1 | (1 << 16),
-                                    0,
-                                    stride * static_cast<std::uint32_t>(height),
-                                    0,
-                                    0,
-                                    2,
-                                    2,
-                                    0,
-                                    0};
-    file[0] = 'B';
-    file[1] = 'M';
-    for (std::size_t i = 0; i < 15; ++i) {
-        for (int b = 0; b < 4; ++b)
-            file[2 + 4 * i + b] = static_cast<std::uint8_t>(fields[i] >> 8 * b);
-    }
-    return file;
+std::vector<std::uint8_t> blankBmp(int width, int height) {
+    OneBitImage paper{width, height, {}};
+    paper.rows.assign(paper.stride() * static_cast<std::size_t>(height), 0xFF);
+    return bmpFileBytes(paper);
 }
 
 TEST(ToolBounds, DiffOfDifferentShapesComparesOnlyWhatBothCover) {

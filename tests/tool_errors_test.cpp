@@ -16,6 +16,7 @@
 #include "support/bmp_file.h"
 #include "support/child_process.h"
 #include "support/test_fonts.h"
+#include "support/tool_run.h"
 #include "txr/c_api.h"
 
 #ifndef _WIN32
@@ -29,16 +30,13 @@ namespace {
 namespace fs = std::filesystem;
 
 test::ProgramRun txr(const std::vector<std::string>& args) {
-    const test::ProgramRun run = test::runProgram(TXR_TOOL_PATH, args);
-    EXPECT_TRUE(fs::is_empty("tmp")) << "the tool left files in its temporary folder";
-    return run;
+    return test::runTool(args);
 }
 
 class ToolErrors : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        fs::create_directories("fonts");
-        ASSERT_TRUE(test::writeTestFontSet("fonts"));
+        test::prepareToolFolders();
         // A font directory with a directory where A.bin belongs, and a Z.bin of one font.
         fs::create_directories("folder/A.bin");
         fs::create_directories("one");
@@ -46,9 +44,6 @@ class ToolErrors : public ::testing::Test {
         block.cellWidth = block.cellHeight = 8;
         block.glyphs.push_back({65, fontkit::GlyphPicture{{"#"}}, 0, 1, 2, -1});
         ASSERT_TRUE(fontkit::writeFileBytes("one/Z.bin", fontkit::writeFontFileZ({block})));
-        fs::create_directories("tmp");
-        const std::string tmp = fs::absolute("tmp").string();
-        for (const char* name : {"TMPDIR", "TMP", "TEMP"}) test::setEnvironmentVariable(name, tmp);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "support/child_process.h"
 #include "support/label_composition.h"
 #include "support/test_fonts.h"
+#include "support/tool_run.h"
 
 namespace txr {
 namespace {
@@ -17,13 +18,7 @@ namespace fs = std::filesystem;
 
 class ToolLabel : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        fs::create_directories("fonts");
-        ASSERT_TRUE(test::writeTestFontSet("fonts"));
-        fs::create_directories("tmp");
-        const std::string tmp = fs::absolute("tmp").string();
-        for (const char* name : {"TMPDIR", "TMP", "TEMP"}) test::setEnvironmentVariable(name, tmp);
-    }
+    static void SetUpTestSuite() { test::prepareToolFolders(); }
     void SetUp() override { std::remove("label.bmp"); }
 };
 

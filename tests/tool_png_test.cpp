@@ -9,7 +9,9 @@
 
 #include "support/bmp_file.h"
 #include "support/child_process.h"
+#include "support/colour_bmp.h"
 #include "support/test_fonts.h"
+#include "support/tool_run.h"
 #include "txr/TXR.h"
 
 namespace txr {
@@ -18,9 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 test::ProgramRun txr(const std::vector<std::string>& args) {
-    const test::ProgramRun run = test::runProgram(TXR_TOOL_PATH, args);
-    EXPECT_TRUE(fs::is_empty("tmp")) << "the tool left files in its temporary folder";
-    return run;
+    return test::runTool(args);
 }
 
 // A picture as text, one character a pixel and a line a row: '#' black, '.' white, and for
@@ -54,35 +54,16 @@ std::string pngPicture(const std::string& path) {
     return describe(static_cast<int>(image.width), static_cast<int>(image.height), rgb);
 }
 
-// The tool's 24-bit BMP (its layout is checked field by field in tool_test).
+// The tool's 24-bit BMP, every header field checked.
 std::string colourBmpPicture(const std::string& path) {
-    const auto bytes = test::readFileBytes(path);
-    if (bytes.size() < 54) return "unreadable";
-    auto u32 = [&](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
-    };
-    const int width = u32(18), height = u32(22);
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    if (bytes.size() < 54 + stride * static_cast<std::size_t>(height)) return "unreadable";
-    std::vector<std::uint32_t> rgb;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3;
-            rgb.push_back(
-                static_cast<std::uint32_t>(bytes[at + 2] << 16 | bytes[at + 1] << 8 | bytes[at]));
-        }
-    }
-    return describe(width, height, rgb);
+    const test::ColourBmp picture = test::readColourBmp(path);
+    if (picture.width == 0) return "unreadable";
+    return describe(picture.width, picture.height, picture.rgb);
 }
 
 class ToolPng : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        fs::create_directories("fonts");
-        ASSERT_TRUE(test::writeTestFontSet("fonts"));
-        fs::create_directories("tmp");
-        test::setEnvironmentVariable("TMPDIR", fs::absolute("tmp").string());
-    }
+    static void SetUpTestSuite() { test::prepareToolFolders(); }
 };
 
 TEST_F(ToolPng, RenderPngShowsTheBmpsPicture) {

@@ -19,6 +19,16 @@ BmpPicture exportedBy(CTXR& txr, const CString& text, const std::string& path) {
     return fileExists(path) ? readOneBitBmp(path) : BmpPicture{};
 }
 
+std::string imagedBy(CTXR& txr, const CString& text) {
+    const StringImage image = txr.GetStringImage(text);
+    std::string ascii;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) ascii += image.ink(x, y) ? '#' : '.';
+        ascii += '\n';
+    }
+    return ascii;
+}
+
 std::string leftBehind(const CTXR& txr) {
     std::string left;
     if (txr.engineA->fontFile != nullptr) left += "A.bin open; ";

@@ -17,6 +17,9 @@ std::string drawnBy(CTXR& txr, const CString& text, int width, int height, int x
 // the call wrote none.
 BmpPicture exportedBy(CTXR& txr, const CString& text, const std::string& path = "out.bmp");
 
+// GetStringImage's dots drawn as BmpPicture::ascii draws a file's: '#' ink, '.' paper.
+std::string imagedBy(CTXR& txr, const CString& text);
+
 // What the last call left behind that it must not: font files open, fetch counts not reset, the
 // staging file ../string.bmp. Empty when nothing.
 std::string leftBehind(const CTXR& txr);
