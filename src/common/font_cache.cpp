@@ -36,7 +36,8 @@ struct FileIdentity {
 using StatBuffer = struct _stat64;
 bool regularIdentity(const StatBuffer& status, FileIdentity& identity) {
     if ((status.st_mode & _S_IFMT) != _S_IFREG || status.st_size < 0) return false;
-    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    // _stat gives the drive's number as the device and _fstat gives 0: not comparable.
+    identity.device = 0;
     identity.inode = static_cast<std::uint64_t>(status.st_ino);
     identity.size = static_cast<std::uint64_t>(status.st_size);
     identity.modifiedSeconds = static_cast<std::int64_t>(status.st_mtime);

@@ -1,7 +1,12 @@
 // Capped whole-file reads and write-then-rename file output that keeps links and permissions.
 #include "fontkit/file_io.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -171,9 +176,15 @@ std::string temporaryPathBeside(const std::string& path) {
             throw FontKitError(path + ": cannot create a file beside it: " + systemReason());
         }
 #else
-        std::error_code error;
-        if (!std::filesystem::exists(candidate, error)) return candidate;
-        if (attempt >= 100) throw FontKitError(path + ": cannot create a file beside it");
+        const int file = _open(candidate.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                               _S_IREAD | _S_IWRITE);
+        if (file >= 0) {
+            _close(file);
+            return candidate;
+        }
+        if (errno != EEXIST || attempt >= 100) {
+            throw FontKitError(path + ": cannot create a file beside it: " + systemReason());
+        }
 #endif
     }
 }
@@ -188,12 +199,22 @@ void replaceWith(const std::string& temporary, const std::string& path) {
         if (chmod(temporary.c_str(), replaced.st_mode & 07777) != 0) errno = 0;
     }
 #endif
+#if defined(_WIN32)
+    // std::filesystem::rename does not replace an existing file here; MoveFileEx does.
+    if (MoveFileExA(temporary.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        const DWORD error = GetLastError();
+        std::remove(temporary.c_str());
+        throw FontKitError(path + ": cannot write: system error " + std::to_string(error));
+    }
+#else
     std::error_code error;
     std::filesystem::rename(temporary, target, error);
     if (error) {
         std::remove(temporary.c_str());
         throw FontKitError(path + ": cannot write: " + error.message());
     }
+#endif
 }
 
 }  // namespace txr::fontkit

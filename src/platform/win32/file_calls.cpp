@@ -182,6 +182,10 @@ std::FILE* openFontFile(const char* path) {
 
 void replaceFileWhole(const char* path, const void* data, std::size_t size) {
     const std::string target = followLinks(path);
+    const DWORD existing = GetFileAttributesA(target.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CFileException::ThrowOsError(ERROR_ACCESS_DENIED, path);
+    }
     const std::size_t slash = target.find_last_of("\\/");
     const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
     char temporary[MAX_PATH + 16] = {};
