@@ -104,6 +104,13 @@ TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
     }
     const CString text = everyPrintableCode();
     for (const Change& change : changes) {
+#if defined(_WIN32)
+        // No inode and whole seconds there: the header says a same-second change is not seen.
+        if (std::string(change.what).find("same size") != std::string::npos ||
+            std::string(change.what).find("nanosecond") != std::string::npos) {
+            continue;
+        }
+#endif
         writeBytes(font, original);
         const std::string before = callOutcome(cached, "cached.bmp", text);
         ASSERT_TRUE(before == callOutcome(plain, "plain.bmp", text)) << change.what;

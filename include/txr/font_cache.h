@@ -7,6 +7,9 @@
 //   memory. Every call first looks the file up by path (one stat): when its device, inode, size
 //   or modification time (in nanoseconds where the system keeps them) differ from the copy's, the
 //   file is read afresh, so a file replaced or rewritten between two calls is always seen.
+//   Windows keeps no inode and the C runtime gives whole seconds: there a file rewritten or
+//   replaced within the same second by one of the same size is not seen; call clear() after
+//   replacing font files in place.
 // - What it holds is bounded by a byte limit the host sets: when a new font would exceed it, the
 //   fonts used least recently are dropped first. A file larger than the limit is not kept; calls
 //   read it as they would without a cache. A dropped font still in use by a call stays alive until
