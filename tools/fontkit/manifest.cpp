@@ -307,8 +307,8 @@ Manifest parseManifest(const std::string& text, const std::string& sourceName,
 }
 
 CharacterMap Manifest::codePage(FontFileKind kind, int number) const {
-    if (const FileSpec* spec = file(kind)) {
-        for (const BlockSpec& block : spec->blocks) {
+    if (const FileSpec* described = file(kind)) {
+        for (const BlockSpec& block : described->blocks) {
             if (block.number == number) return block.codePage();
         }
     }

@@ -223,8 +223,10 @@ CharacterBytes SelectedRenderer::characterBytes() {
     const fontkit::Manifest manifest = fontkit::readManifestFile(manifestPath);
     for (const fontkit::FileSpec& file : manifest.files) {
         if (file.name != name) continue;
-        for (const fontkit::BlockSpec& spec : file.blocks) {
-            if (spec.number == block) return CharacterBytes::forCodePage(spec.codePage());
+        for (const fontkit::BlockSpec& described : file.blocks) {
+            if (described.number == block) {
+                return CharacterBytes::forCodePage(described.codePage());
+            }
         }
     }
     return CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
