@@ -106,6 +106,7 @@ TEST_F(ToolLabel, RefusesBadAndHostileFilesWritingNothing) {
     };
     const Case cases[] = {
         {"{\"width\": 4,\n \"height\": 4,,}", "bad JSON at line 2, column 14: "},
+        {R"({"width": 4E999, "height": 4})", "bad JSON: number overflow parsing '4E999'"},
         {std::string(8, '[') + std::string(8, ']'), "not a valid label"},  // depth 8: read
         {std::string(9, '['), "JSON nested deeper than 8 levels at line 1, column 9"},
         {R"({"width": 16385, "height": 16384})", "larger than the limit of 2^28 dots"},

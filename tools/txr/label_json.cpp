@@ -285,6 +285,12 @@ LabelDescription readLabelJson(const std::string& text) {
         if (colon != std::string::npos) reason.erase(0, colon + 2);
         const std::size_t offset = error.byte > 0 ? error.byte - 1 : 0;
         throw LabelJsonError("bad JSON at " + at(positionOf(text, offset)) + ": " + reason);
+    } catch (const Json::exception& error) {
+        // A number too large for a double throws out_of_range, which carries no position.
+        std::string reason = error.what();
+        const std::size_t bracket = reason.find("] ");
+        if (bracket != std::string::npos) reason.erase(0, bracket + 2);
+        throw LabelJsonError("bad JSON: " + reason);
     }
 
     LabelDescription description;
