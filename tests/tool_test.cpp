@@ -1,6 +1,6 @@
 // The txr tool run as a program: outputs against a fresh CTXR's, exit codes, refusals and usage
 // errors in words, files never left half-written, batches, and the other subcommands' outputs.
-// Runs on every build; PNG output, which needs libpng, is in tool_png_test.cpp.
+// PNG output is in tool_png_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +13,6 @@
 
 #include "fontkit/byte_writer.h"
 #include "fontkit/font_file_b.h"
-#include "fontkit/optional_libraries.h"
 #include "support/bmp_file.h"
 #include "support/child_process.h"
 #include "support/colour_bmp.h"
@@ -226,26 +225,6 @@ TEST_F(Tool, ExitCodesAndWords) {
     EXPECT_EQ(test::readFileBytes("kept.bmp"), kept) << "a failed render replaced the file";
 }
 
-// A build without libpng keeps every command and refuses PNG output in words, writing nothing.
-TEST_F(Tool, WithoutLibpngPngOutputIsRefusedInWords) {
-    if (fontkit::writesPng()) GTEST_SKIP() << "this build writes PNG (see tool_png_test)";
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "a.bmp", "A"}).code, 0);
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"render", "--fonts", "fonts", "-o", "x.png", "A"},
-                                               {"draw", "--fonts", "fonts", "-o", "x.png", "A"},
-                                               {"preview", "--fonts", "fonts", "-o", "x.png", "A"},
-                                               {"diff", "a.bmp", "a.bmp", "-o", "x.png"},
-                                               {"specimen", "fonts/Z.bin", "-o", "x.png"}}) {
-        const auto run = txr(args);
-        EXPECT_EQ(run.code, 64) << args[0];
-        EXPECT_NE(run.err.find("x.png: this build writes no PNG files"), std::string::npos)
-            << run.err;
-        EXPECT_FALSE(fs::exists("x.png")) << args[0];
-        EXPECT_NE(txr({args[0], "--help"}).out.find("this build writes no PNG"), std::string::npos)
-            << args[0];
-    }
-}
-
 TEST_F(Tool, MissingListsTheBytesWithoutAGlyph) {
     const std::string text("AxB\x01#\xB0", 6);
     for (const Selection& s :
@@ -351,15 +330,6 @@ TEST_F(Tool, DrawAndPreviewShowWhatTheLibraryPaints) {
         ctxr.FontOut(canvas.dc(), 3, -2, "AB");
         EXPECT_EQ(differenceFrom(test::readColourBmp("out.bmp"), canvas), "");
     }
-    ASSERT_EQ(txr({"draw", "--fonts", "fonts", "--at", "1,2", "-o", "out.bmp", "AB"}).code, 0);
-    {
-        CTXR ctxr;
-        selectFont(ctxr, "fonts/", {0, 0, 203, 1, 1, 0, 0, 0});
-        const CSize size = CTXR(ctxr).GetStringSize("AB");
-        Canvas canvas(1 + size.cx, 2 + size.cy);
-        ctxr.FontOut(canvas.dc(), 1, 2, "AB");
-        EXPECT_EQ(differenceFrom(test::readColourBmp("out.bmp"), canvas), "");
-    }
 
     ASSERT_EQ(txr({"preview", "--fonts", "fonts", "--family", "2", "--canvas", "80x90", "-o",
                    "d.bmp", "B"})
@@ -373,23 +343,6 @@ TEST_F(Tool, DrawAndPreviewShowWhatTheLibraryPaints) {
     Canvas preview(80, 90);
     ctxr.engineZ->Draw8Bit(preview.dc());
     EXPECT_EQ(differenceFrom(test::readColourBmp("d.bmp"), preview), "");
-}
-
-// A build without FreeType says, before building anything, which block needs it.
-TEST_F(Tool, WithoutFreeTypeManifestsOfStandardFontsAreRefusedInWords) {
-    if (fontkit::readsStandardFonts()) GTEST_SKIP() << "this build reads standard fonts";
-    writeText("manifest.txt",
-              "file A.bin\nblock 0\nsource DejaVuSansMono.ttf 12\ncell 8 16\n"
-              "file Z.bin\nblock 0\nbdf dump/Z-00.bdf\n");
-    fs::remove_all("built");
-    fs::create_directories("built");
-    const auto run = txr({"font", "build", "--manifest", "manifest.txt", "-o", "built"});
-    EXPECT_EQ(run.code, 64);
-    EXPECT_NE(run.err.find("manifest.txt: A.bin block 0 is made from standard fonts, which this "
-                           "build cannot read (it has no FreeType)"),
-              std::string::npos)
-        << run.err;
-    EXPECT_TRUE(fs::is_empty("built"));
 }
 
 }  // namespace
