@@ -18,6 +18,7 @@
 #include "label_json.h"
 #include "nlohmann/json.hpp"
 #include "selection.h"
+#include "text_encoding.h"
 #include "txr/TXR.h"
 #include "txr/label.h"
 
@@ -247,10 +248,27 @@ CTXR& workerRenderer(const ServeSettings& settings) {
     return *renderer;
 }
 
+// The code page manifest.txt gives each block of families 0 and 2, by file name and block; a
+// directory without one (or a block it leaves out) uses the font kit's default.
+std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePagesOf(
+    const std::string& prefix) {
+    std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePages;
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(prefix + "manifest.txt", ignored)) return codePages;
+    for (const fontkit::FileSpec& file : fontkit::readManifestFile(prefix + "manifest.txt").files) {
+        for (const fontkit::BlockSpec& block : file.blocks) {
+            codePages[{file.name, block.number}] = block.codePage();
+        }
+    }
+    return codePages;
+}
+
 class ServeRoutes {
   public:
     explicit ServeRoutes(const ServeSettings& settings)
-        : settings_(settings), files_(describeFontDirectory(settings.fontPrefix)) {}
+        : settings_(settings),
+          files_(describeFontDirectory(settings.fontPrefix)),
+          codePages_(codePagesOf(settings.fontPrefix)) {}
 
     ServeJson fonts() const { return fontsJson(files_); }
 
@@ -344,6 +362,34 @@ class ServeRoutes {
         sendJson(response, 200, {{"positions", positions}, {"bytes", bytes}});
     }
 
+    // The character each byte stands for in the selected font (null: none), so that the page
+    // can turn typed characters into the bytes the printer takes.
+    void charmap(const httplib::Request& request, httplib::Response& response) const {
+        const QueryReader query(request, {"family", "font", "dpi", "charset"});
+        const int family = query.integer("family", 0, 0, 2);
+        const int font = query.integer("font", 0, 0, 255);
+        const int dpi = query.integer("dpi", 203, 203, 300);
+        const int charset = query.integer("charset", 0, 0, 14);
+        if (dpi != 203 && dpi != 300) throw RequestRefused{400, "dpi", "must be 203 or 300"};
+        CharacterBytes table = CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
+        if (family == 1) {
+            table = CharacterBytes::forFamilyOne(dpi, font, charset);
+        } else if (const DescribedFile* file = fileFor(family, dpi)) {
+            const auto described = codePages_.find({file->name, font});
+            if (described != codePages_.end()) {
+                table = CharacterBytes::forCodePage(described->second);
+            }
+        }
+        ServeJson characters = ServeJson::array();
+        for (int code = 0; code <= 255; ++code) {
+            const char32_t character = table.characterOf(static_cast<std::uint8_t>(code));
+            characters.push_back(character == fontkit::kNoCharacter
+                                     ? ServeJson(nullptr)
+                                     : ServeJson(static_cast<std::uint32_t>(character)));
+        }
+        sendJson(response, 200, {{"name", table.name()}, {"characters", characters}});
+    }
+
     void label(const httplib::Request& request, httplib::Response& response) const {
         // A form body would be read as parameters; a label is JSON.
         if (request.get_header_value("Content-Type").rfind("application/x-www-form", 0) == 0) {
@@ -398,6 +444,7 @@ class ServeRoutes {
   private:
     const ServeSettings& settings_;
     const std::vector<DescribedFile> files_;
+    const std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePages_;
 
     const DescribedFile* fileFor(int family, int dpi) const {
         for (const DescribedFile& file : files_) {
@@ -533,6 +580,7 @@ void addServeRoutes(httplib::Server& server, const ServeSettings& settings) {
     server.Get("/api/render", guarded(routes, &ServeRoutes::render));
     server.Get("/api/size", guarded(routes, &ServeRoutes::size));
     server.Get("/api/missing", guarded(routes, &ServeRoutes::missing));
+    server.Get("/api/charmap", guarded(routes, &ServeRoutes::charmap));
     server.Post("/api/label", guarded(routes, &ServeRoutes::label));
     server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
         if (!response.body.empty()) return;
