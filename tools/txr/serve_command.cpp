@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -65,12 +66,20 @@ void runServe(const ServeOptions& options) {
     settings.fontPrefix = fontDirectoryPrefix(options.fonts);
     settings.maxDots = options.maxDots;
     settings.cache = &cache;
+    // A worker serves one connection for as long as the client keeps it open, so there are more
+    // workers than processors by default.
     const int workers = options.workers > 0
                             ? options.workers
-                            : static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+                            : static_cast<int>(std::max(8u, std::thread::hardware_concurrency()));
 
     httplib::Server server;
     server.new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
+    // Answers are sent in two writes (headers, body); without this, delayed acknowledgements
+    // would hold each answer back some 40 ms.
+    server.set_tcp_nodelay(true);
+    // A connection is kept for many requests: reconnecting every few requests costs a handshake
+    // each and, under load, overflowed the listening queue (a 1 s wait for the client's retry).
+    server.set_keep_alive_max_count(1000);
     server.set_payload_max_length(kServeMaxBodyBytes);
     server.set_read_timeout(kServeTimeoutSeconds, 0);
     server.set_write_timeout(kServeTimeoutSeconds, 0);
@@ -110,8 +119,8 @@ void addServeCommand(CLI::App& app) {
         ->capture_default_str();
     command
         ->add_option("--workers", options->workers,
-                     "Requests served at once, each with its own renderer (default: the "
-                     "number of processors, at least 2)")
+                     "Connections served at once, each by a worker with its own renderer "
+                     "(default: the number of processors, at least 8)")
         ->check(CLI::Range(1, 64));
     command
         ->add_option("--max-dots", options->maxDots,
