@@ -177,17 +177,10 @@ class QueryReader {
     const httplib::Request& request_;
 };
 
-// The selection and text of /api/render, /api/size and /api/missing.
-struct TextRequest {
-    int family = 0;
-    int font = 0;
-    int dpi = 203;
-    int scaleH = 1;
-    int scaleV = 1;
-    int rotate = 0;
-    bool invert = false;
-    int charset = 0;
-    std::string text;
+// The selection (as the tool's options hold it) and text of /api/render, /api/size and
+// /api/missing.
+struct TextRequest : Selection {
+    std::string bytes;
     bool bmp = false;
 };
 
@@ -217,11 +210,11 @@ TextRequest readTextRequest(const httplib::Request& request, bool withFormat) {
             400, "hex", "longer than " + std::to_string(kServeMaxTextBytes) + " bytes of text"};
     }
     try {
-        read.text = decodeHex(hex);
+        read.bytes = decodeHex(hex);
     } catch (const CLI::ValidationError& bad) {
         throw RequestRefused{400, "hex", bad.what()};
     }
-    if (read.text.size() > kServeMaxTextBytes) {
+    if (read.bytes.size() > kServeMaxTextBytes) {
         throw RequestRefused{
             400, "hex", "longer than " + std::to_string(kServeMaxTextBytes) + " bytes of text"};
     }
@@ -323,18 +316,19 @@ class ServeRoutes {
     void render(const httplib::Request& request, httplib::Response& response) const {
         const TextRequest read = readTextRequest(request, true);
         CTXR& ctxr = select(read);
-        boundedSize(ctxr, read.text, "hex");
+        boundedSize(ctxr, read.bytes, "hex");
         const StringImage image =
-            ctxr.GetStringImage(CString(read.text.data(), static_cast<int>(read.text.size())));
+            ctxr.GetStringImage(CString(read.bytes.data(), static_cast<int>(read.bytes.size())));
         std::string missing;
-        for (const std::size_t position : missingGlyphs(ctxr, read.text.data(), read.text.size())) {
+        for (const std::size_t position :
+             missingGlyphs(ctxr, read.bytes.data(), read.bytes.size())) {
             missing += (missing.empty() ? "" : ",") + std::to_string(position);
         }
         response.set_header("X-Txr-Width", std::to_string(image.width));
         response.set_header("X-Txr-Height", std::to_string(image.height));
         response.set_header("X-Txr-Missing", missing);
         if (image.empty()) {
-            if (!read.text.empty()) {
+            if (!read.bytes.empty()) {
                 throw RequestRefused{400, "hex", "the library made no drawing of this text"};
             }
             response.status = 204;
@@ -346,7 +340,7 @@ class ServeRoutes {
     void size(const httplib::Request& request, httplib::Response& response) const {
         const TextRequest read = readTextRequest(request, false);
         const CSize size = select(read).GetStringSize(
-            CString(read.text.data(), static_cast<int>(read.text.size())));
+            CString(read.bytes.data(), static_cast<int>(read.bytes.size())));
         sendJson(response, 200, {{"width", size.cx}, {"height", size.cy}});
     }
 
@@ -355,9 +349,10 @@ class ServeRoutes {
         CTXR& ctxr = select(read);
         ServeJson positions = ServeJson::array();
         ServeJson bytes = ServeJson::array();
-        for (const std::size_t position : missingGlyphs(ctxr, read.text.data(), read.text.size())) {
+        for (const std::size_t position :
+             missingGlyphs(ctxr, read.bytes.data(), read.bytes.size())) {
             positions.push_back(position);
-            bytes.push_back(static_cast<unsigned char>(read.text[position]));
+            bytes.push_back(static_cast<unsigned char>(read.bytes[position]));
         }
         sendJson(response, 200, {{"positions", positions}, {"bytes", bytes}});
     }
