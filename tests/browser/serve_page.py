@@ -134,6 +134,7 @@ def main():
         server = subprocess.Popen([args.txr, "serve", "--port", "0"], stdout=subprocess.PIPE)
         address = first_line(server.stdout, "http://", deadline).split()[2]
         chromium = [args.chromium, "--headless=new", "--disable-gpu", "--no-first-run",
+                    "--disable-dev-shm-usage",  # containers often have a small /dev/shm
                     "--hide-scrollbars", "--window-size=1180,760", "--user-data-dir=" + profile,
                     "--remote-debugging-port=0", "about:blank"]
         if os.geteuid() == 0:
