@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -37,11 +38,16 @@ class StopOnSignals {
         pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
         waiter_ = std::thread([this, &server] {
             const timespec poll{0, 100 * 1000 * 1000};
+            bool stopping = false;
             while (!done_) {
-                if (sigtimedwait(&signals_, nullptr, &poll) > 0) {
-                    server.stop();
-                    return;
+                if (!stopping) {
+                    stopping = sigtimedwait(&signals_, nullptr, &poll) > 0;
+                    continue;
                 }
+                // stop() does nothing until listen runs: a signal that came just after the
+                // address was printed is acted on once it does.
+                server.stop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         });
     }
