@@ -194,7 +194,7 @@ TextRequest readTextRequest(const httplib::Request& request, bool withFormat) {
     TextRequest read;
     read.family = query.integer("family", 0, 0, 2);
     read.font = query.integer("font", 0, 0, 255);
-    read.dpi = query.integer("dpi", 203, 203, 300);
+    read.dpi = query.integer("dpi", 203, 1, 1200);
     if (read.dpi != 203 && read.dpi != 300) {
         throw RequestRefused{400, "dpi", "must be 203 or 300"};
     }
@@ -363,7 +363,7 @@ class ServeRoutes {
         const QueryReader query(request, {"family", "font", "dpi", "charset"});
         const int family = query.integer("family", 0, 0, 2);
         const int font = query.integer("font", 0, 0, 255);
-        const int dpi = query.integer("dpi", 203, 203, 300);
+        const int dpi = query.integer("dpi", 203, 1, 1200);
         const int charset = query.integer("charset", 0, 0, 14);
         if (dpi != 203 && dpi != 300) throw RequestRefused{400, "dpi", "must be 203 or 300"};
         CharacterBytes table = CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
