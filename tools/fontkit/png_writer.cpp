@@ -31,10 +31,17 @@ void onPngError(png_structp png, png_const_charp text) {
 
 void onPngWarning(png_structp, png_const_charp) {}
 
-// Runs libpng on an open file. Kept free of C++ objects with destructors between setjmp and
-// the possible longjmp.
-bool encode(std::FILE* file, PngKind kind, int width, int height, int dotsPerInch,
-            const std::vector<const std::uint8_t*>& rows, PngWriteState& state) {
+void appendToMemory(png_structp png, png_bytep data, png_size_t length) {
+    auto* memory = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    memory->insert(memory->end(), data, data + length);
+}
+
+void flushMemory(png_structp) {}
+
+// Runs libpng on an open file, or into `memory` when it is given. Kept free of C++ objects with
+// destructors between setjmp and the possible longjmp.
+bool encode(std::FILE* file, std::vector<std::uint8_t>* memory, PngKind kind, int width, int height,
+            int dotsPerInch, const std::vector<const std::uint8_t*>& rows, PngWriteState& state) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
     if (!png) {
@@ -47,7 +54,11 @@ bool encode(std::FILE* file, PngKind kind, int width, int height, int dotsPerInc
         if (state.message.empty()) state.message = "libpng could not start";
         return false;
     }
-    png_init_io(png, file);
+    if (memory) {
+        png_set_write_fn(png, memory, appendToMemory, flushMemory);
+    } else {
+        png_init_io(png, file);
+    }
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
                  kind == PngKind::OneBitGrey ? 1 : 8,
                  kind == PngKind::OneBitGrey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
@@ -81,7 +92,7 @@ bool writePng(const std::string& path, PngKind kind, int width, int height, int 
         return false;
     }
     PngWriteState state;
-    bool ok = encode(file, kind, width, height, dotsPerInch, rows, state);
+    bool ok = encode(file, nullptr, kind, width, height, dotsPerInch, rows, state);
     if (std::ferror(file) && ok) {
         ok = false;
         state.message = std::strerror(errno);
@@ -113,6 +124,22 @@ bool checkSize(const std::string& path, int width, int height, std::string& erro
     return true;
 }
 
+// The rows of a one-bit image that checkSize accepted; none when they hold too few bytes.
+std::vector<const std::uint8_t*> oneBitRows(const std::string& path, const OneBitImage& image,
+                                            std::string& error) {
+    std::vector<const std::uint8_t*> rows;
+    const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
+    if (image.stride < needed ||
+        image.rows.size() / image.stride < static_cast<std::size_t>(image.height)) {
+        error = path + ": the image rows hold fewer bytes than its size needs";
+        return rows;
+    }
+    for (int y = 0; y < image.height; ++y) {
+        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
+    }
+    return rows;
+}
+
 }  // namespace
 
 bool writesPng() {
@@ -122,17 +149,24 @@ bool writesPng() {
 bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
                     int dotsPerInch) {
     if (!checkSize(path, image.width, image.height, error)) return false;
-    const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
-    if (image.stride < needed ||
-        image.rows.size() / image.stride < static_cast<std::size_t>(image.height)) {
-        error = path + ": the image rows hold fewer bytes than its size needs";
-        return false;
-    }
-    std::vector<const std::uint8_t*> rows;
-    for (int y = 0; y < image.height; ++y) {
-        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
-    }
+    const std::vector<const std::uint8_t*> rows = oneBitRows(path, image, error);
+    if (rows.empty()) return false;
     return writePng(path, PngKind::OneBitGrey, image.width, image.height, dotsPerInch, rows, error);
+}
+
+std::vector<std::uint8_t> oneBitPngBytes(const OneBitImage& image, std::string& error,
+                                         int dotsPerInch) {
+    std::vector<std::uint8_t> bytes;
+    if (!checkSize("image", image.width, image.height, error)) return bytes;
+    const std::vector<const std::uint8_t*> rows = oneBitRows("image", image, error);
+    if (rows.empty()) return bytes;
+    PngWriteState state;
+    if (!encode(nullptr, &bytes, PngKind::OneBitGrey, image.width, image.height, dotsPerInch, rows,
+                state)) {
+        error = "cannot make the PNG: " + state.message;
+        bytes.clear();
+    }
+    return bytes;
 }
 
 bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error,

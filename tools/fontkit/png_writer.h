@@ -2,7 +2,9 @@
 // without libpng has writers that refuse (fontkit/optional_libraries.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fontkit/images.h"
 
@@ -18,6 +20,9 @@ constexpr int kPngMaxSide = 1 << 15;
 // viewers show it at print size.
 bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
                     int dotsPerInch = 0);
+// The same one-bit PNG in memory: empty with `error` set when the image is malformed.
+std::vector<std::uint8_t> oneBitPngBytes(const OneBitImage& image, std::string& error,
+                                         int dotsPerInch = 0);
 bool writeRgbPng(const std::string& path, const RgbImage& image, std::string& error,
                  int dotsPerInch = 0);
 

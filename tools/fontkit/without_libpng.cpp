@@ -22,6 +22,11 @@ bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& er
     return refuse(path, error);
 }
 
+std::vector<std::uint8_t> oneBitPngBytes(const OneBitImage&, std::string& error, int) {
+    refuse("image", error);
+    return {};
+}
+
 bool writeRgbPng(const std::string& path, const RgbImage&, std::string& error, int) {
     return refuse(path, error);
 }

@@ -16,6 +16,9 @@ void addDiffCommand(CLI::App& app);      // diff
 void addFontCommands(CLI::App& app);     // specimen, font build|dump|info
 void addBatchCommand(CLI::App& app);     // batch
 void addLabelCommand(CLI::App& app);     // label
+#ifdef TXR_TOOL_SERVE
+void addServeCommand(CLI::App& app);  // serve
+#endif
 
 // The exit code a callback leaves for main when it finishes without an error (diff and missing
 // use kExitDifferent).

@@ -41,6 +41,9 @@ int runCommandLine(const std::function<void(CLI::App&)>& parse, bool withBatch,
     addDiffCommand(app);
     addFontCommands(app);
     addLabelCommand(app);
+#ifdef TXR_TOOL_SERVE
+    addServeCommand(app);
+#endif
     if (withBatch) addBatchCommand(app);
     commandExitCode() = kExitOk;
     try {
