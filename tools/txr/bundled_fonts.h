@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "embedded_file.h"
+
 namespace txr::tool {
 
-struct BundledFont {
-    const char* name;
-    const unsigned char* bytes;
-    std::size_t size;
-};
+using BundledFont = EmbeddedFile;
 
 // The files fonts/ held when the tool was built; empty when it held none.
 std::vector<BundledFont> bundledFonts();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "embedded_file.h"
 #include "httplib.h"
 #include "txr/font_cache.h"
 
@@ -30,11 +31,7 @@ struct ServeSettings {
 };
 
 // One file of the page, built into the tool from tools/txr/serve_page/.
-struct PageFile {
-    const char* name;
-    const unsigned char* bytes;
-    std::size_t size;
-};
+using PageFile = EmbeddedFile;
 std::vector<PageFile> servePageFiles();
 
 // GET /, the page's files, /api/fonts, /api/render, /api/size, /api/missing and POST /api/label.
