@@ -4,7 +4,6 @@
 #include <pybind11/stl.h>
 
 #include <climits>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "label_json.h"
 #include "txr/TXR.h"
 #include "txr/c_api.h"
+#include "txr/encoding.h"
 #include "txr/label.h"
 
 namespace py = pybind11;
@@ -35,11 +35,9 @@ std::string textBytes(const py::object& text) {
         bytes.reserve(characters.size());
         for (std::size_t i = 0; i < characters.size(); ++i) {
             if (characters[i] > 0xFF) {
-                char code[16];
-                std::snprintf(code, sizeof code, "U+%04lX",
-                              static_cast<unsigned long>(characters[i]));
-                throw py::value_error("text: character " + std::to_string(i) + " (" + code +
-                                      ") is not Latin-1; pass bytes");
+                throw py::value_error("text: character " + std::to_string(i) + " (" +
+                                      txr::encoding::unicodeName(characters[i]) +
+                                      ") is not Latin-1; pass bytes or txr.encode's bytes");
             }
             bytes += static_cast<char>(characters[i]);
         }
@@ -240,6 +238,31 @@ txr::Label labelFromJson(const py::object& source) {
     return std::move(*description.label);
 }
 
+// A str typed in Unicode as the bytes the selected font prints it with; ValueError naming each
+// character without a byte. The mapping needs no font file, so no Renderer either.
+py::bytes encodeText(const std::string& utf8, int family, int font, int dpi, int charset,
+                     const std::string& codePage) {
+    namespace enc = txr::encoding;
+    enc::CharacterBytes table = enc::CharacterBytes::forCodePage(enc::kDefaultCharacterMap);
+    if (family == 1) {
+        if (charset < 0 || charset >= kCharSetCount || font < 0 || font > 4 ||
+            (dpi != 203 && dpi != 300)) {
+            throw py::value_error("family 1 takes font 0 to 4, dpi 203 or 300, charset 0 to 14");
+        }
+        table = enc::CharacterBytes::forFamilyOne(dpi, font, charset);
+    } else {
+        const auto map = enc::characterMapByName(codePage);
+        if (!map) throw py::value_error("code_page: no code page \"" + codePage + "\"");
+        table = enc::CharacterBytes::forCodePage(*map);
+    }
+    // A Python str is always valid UTF-8 here, so only characters without a byte can fail.
+    const enc::EncodedText encoded = enc::encodeUtf8(utf8, table);
+    if (!encoded.unmapped.empty()) {
+        throw py::value_error(enc::unmappedInWords(encoded.unmapped, table));
+    }
+    return py::bytes(encoded.bytes);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_txr, m) {
@@ -305,6 +328,11 @@ PYBIND11_MODULE(_txr, m) {
             py::arg("text"), TXR_SELECTION_ARGS,
             "Positions of the bytes that have no glyph in the selected font");
 #undef TXR_SELECTION_ARGS
+
+    m.def("encode", &encodeText, py::arg("text"), py::arg("family") = 0, py::arg("font") = 0,
+          py::arg("dpi") = 203, py::arg("charset") = 0, py::arg("code_page") = "cp850",
+          "The bytes that print `text` (a str) in the selection: family 1's character set, or "
+          "the code page of families 0 and 2");
 
     py::class_<txr::Label>(m, "Label")
         .def(py::init<int, int, int>(), py::arg("width"), py::arg("height"), py::arg("dpi") = 203)

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "fontkit/code_pages.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_z.h"
+#include "txr/encoding.h"
 
 namespace txr::fontkit {
 namespace {

@@ -7,7 +7,6 @@
 
 #include "fontkit/bdf.h"
 #include "fontkit/byte_writer.h"
-#include "fontkit/code_pages.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/font_file_a.h"
@@ -17,6 +16,7 @@
 #include "fontkit/manifest.h"
 #include "fontkit/png_writer.h"
 #include "fontkit/specimen.h"
+#include "txr/encoding.h"
 
 namespace txr::fontkit {
 namespace {

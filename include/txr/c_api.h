@@ -43,7 +43,9 @@ enum {
     TXR_E_NO_DRAWING = -4, /* nothing to draw: empty text, no family, or above the size limit */
     TXR_E_FILE = -5,       /* a file could not be created or written */
     TXR_E_NO_MEMORY = -6,  /* memory ran out */
-    TXR_E_INTERNAL = -7    /* anything else that went wrong inside the library */
+    TXR_E_INTERNAL = -7,   /* anything else that went wrong inside the library */
+    TXR_E_NOT_UTF8 = -8,   /* txr_encode_utf8: the text is not UTF-8 */
+    TXR_E_NO_BYTE = -9     /* txr_encode_utf8: a character has no byte in the selected font */
 };
 
 typedef struct TxrRenderer TxrRenderer;
@@ -142,7 +144,24 @@ TXR_API void txr_cache_destroy(TxrFontCache* cache);
 /* Reads the renderer's font files through `cache` from the next call on; NULL detaches it. */
 TXR_API int txr_use_cache(TxrRenderer* renderer, TxrFontCache* cache);
 
-/* Frees what txr_render_bmp and txr_render_rows returned; NULL is ignored. */
+/* Unicode input. The functions above take the printer's bytes; txr_encode_utf8 turns a UTF-8
+ * text into them for the renderer's current selection, and those bytes then go to any of them.
+ * Family 1: the byte of the character set (txr_set_charset) that gives the character a glyph in
+ * the selected font and resolution. Families 0 and 2: the byte of the code page set by
+ * txr_set_code_page (cp850 until then), since their font files do not record one.
+ * TXR_OK: *bytes holds *size bytes (free with txr_free), *position and *code_point are 0.
+ * TXR_E_NO_BYTE: *bytes holds the bytes of the characters that have one; *position is the first
+ * character without (counted in characters from 0) and *code_point its code point;
+ * txr_last_error lists every such character ("character 3: U+20AC (€)", one per line).
+ * TXR_E_NOT_UTF8: *bytes is NULL, *size 0 and *position the byte offset of the first malformed
+ * sequence. position and code_point may be NULL. */
+TXR_API int txr_encode_utf8(TxrRenderer* renderer, const char* text, size_t length, uint8_t** bytes,
+                            size_t* size, size_t* position, uint32_t* code_point);
+/* The code page of families 0 and 2 for txr_encode_utf8: "cp437", "cp850", "cp852", "cp860",
+ * "cp863", "cp865" (or "437" ...), "latin1" or "ascii"; TXR_E_RANGE for any other name. */
+TXR_API int txr_set_code_page(TxrRenderer* renderer, const char* name);
+
+/* Frees what txr_render_bmp, txr_render_rows and txr_encode_utf8 returned; NULL is ignored. */
 TXR_API void txr_free(void* memory);
 
 /* A fixed English sentence for any status (unknown ones included); never NULL. */

@@ -131,6 +131,21 @@ class Renderer {
         check(txr_font_out(handle_, pixels, width, height, stride, x, y, text.data(), text.size()));
     }
 
+    // Unicode input: `utf8` as the bytes the current selection prints it with, for any of the
+    // calls above (see txr_encode_utf8). Throws txr::Error with TXR_E_NOT_UTF8 naming the byte
+    // offset of a malformed sequence, or TXR_E_NO_BYTE naming each character without a byte.
+    std::string encode(std::string_view utf8) {
+        std::uint8_t* bytes = nullptr;
+        std::size_t size = 0;
+        const int status =
+            txr_encode_utf8(handle_, utf8.data(), utf8.size(), &bytes, &size, nullptr, nullptr);
+        const Owned owned(bytes, txr_free);
+        check(status);
+        return std::string(reinterpret_cast<const char*>(bytes), size);
+    }
+    // Families 0 and 2's code page for encode: "cp437", "cp850" (the default), "latin1", ...
+    void setCodePage(const std::string& name) { check(txr_set_code_page(handle_, name.c_str())); }
+
     TxrRenderer* handle() const noexcept { return handle_; }
 
   private:

@@ -128,5 +128,15 @@ class LabelTest(unittest.TestCase):
             txr.Label(10, 10).add_field(2 ** 40, 0, b"A")
 
 
+
+class EncodeTest(unittest.TestCase):
+    def test_encode_gives_the_selections_bytes_and_names_characters_without(self):
+        for text, options, expected in [("Ø¶", {}, b"\x9d\xf4"),
+                                        ("GRÄ", dict(family=1, charset=8), b"GR["),
+                                        ("½", dict(family=2, code_page="cp437"), b"\xab")]:
+            self.assertEqual(txr.encode(text, **options), expected)
+        with self.assertRaisesRegex(ValueError, r"character 1: U\+20AC"):
+            txr.encode("x€")
+
 if __name__ == "__main__":
     unittest.main()

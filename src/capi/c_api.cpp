@@ -10,11 +10,14 @@
 
 #include "facade/string_render.h"
 #include "txr/TXR.h"
+#include "txr/encoding.h"
 #include "txr/platform/canvas.h"
 
 struct TxrRenderer {
     CTXR ctxr;
     std::string lastError;
+    // Families 0 and 2's code page for txr_encode_utf8.
+    txr::encoding::CharacterMap codePage = txr::encoding::kDefaultCharacterMap;
 };
 
 struct TxrFontCache {
@@ -361,6 +364,48 @@ void txr_free(void* memory) {
     std::free(memory);
 }
 
+int txr_encode_utf8(TxrRenderer* renderer, const char* text, size_t length, uint8_t** bytes,
+                    size_t* size, size_t* position, uint32_t* code_point) {
+    namespace enc = txr::encoding;
+    if (bytes != nullptr) *bytes = nullptr;
+    if (size != nullptr) *size = 0;
+    if (position != nullptr) *position = 0;
+    if (code_point != nullptr) *code_point = 0;
+    return guarded(renderer, [&] {
+        if (bytes == nullptr || size == nullptr) throw Failure{TXR_E_NULL, "bytes or size is NULL"};
+        if (text == nullptr && length > 0) throw Failure{TXR_E_NULL, "text is NULL"};
+        const CTXR& ctxr = renderer->ctxr;
+        const enc::CharacterBytes table =
+            ctxr.family == 1 ? enc::CharacterBytes::forFamilyOne(
+                                   ctxr.resolution, ctxr.engineB->fontType, ctxr.engineB->charSet)
+                             : enc::CharacterBytes::forCodePage(renderer->codePage);
+        const enc::EncodedText encoded =
+            enc::encodeUtf8(std::string_view(length == 0 ? "" : text, length), table);
+        if (encoded.malformedAt) {
+            if (position != nullptr) *position = *encoded.malformedAt;
+            throw Failure{TXR_E_NOT_UTF8,
+                          "the text is not UTF-8 at byte " + std::to_string(*encoded.malformedAt)};
+        }
+        *bytes = mallocCopy(reinterpret_cast<const std::uint8_t*>(encoded.bytes.data()),
+                            encoded.bytes.size());
+        *size = encoded.bytes.size();
+        if (encoded.unmapped.empty()) return TXR_OK;
+        if (position != nullptr) *position = encoded.unmapped.front().position;
+        if (code_point != nullptr) *code_point = encoded.unmapped.front().codePoint;
+        throw Failure{TXR_E_NO_BYTE, enc::unmappedInWords(encoded.unmapped, table)};
+    });
+}
+
+int txr_set_code_page(TxrRenderer* renderer, const char* name) {
+    return guarded(renderer, [&] {
+        if (name == nullptr) throw Failure{TXR_E_NULL, "name is NULL"};
+        const auto map = txr::encoding::characterMapByName(name);
+        if (!map) throw Failure{TXR_E_RANGE, std::string("no code page \"") + name + "\""};
+        renderer->codePage = *map;
+        return TXR_OK;
+    });
+}
+
 const char* txr_status_message(int status) {
     switch (status) {
         case TXR_OK:
@@ -387,6 +432,10 @@ const char* txr_status_message(int status) {
             return "a file could not be created or written";
         case TXR_E_NO_MEMORY:
             return "out of memory";
+        case TXR_E_NOT_UTF8:
+            return "the text is not UTF-8";
+        case TXR_E_NO_BYTE:
+            return "a character has no byte in the selected font";
         case TXR_E_INTERNAL:
             return "internal error";
         default:

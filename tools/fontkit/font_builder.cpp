@@ -78,7 +78,7 @@ int resolutionOfB(FontFileKind kind) {
 }
 
 std::vector<char32_t> familyOneCharacters() {
-    return familyOneGlyphCharacters(
+    return encoding::familyOneGlyphCharacters(
         [](int resolution, int font, int charSet, int code) {
             return glyphNumberB(resolution, font, charSet, code).value_or(-1);
         },

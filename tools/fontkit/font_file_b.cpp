@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine_b/catalogue.h"
-#include "engine_b/code_tables.h"
+#include "txr/encoding.h"
 
 namespace txr::fontkit {
 
@@ -100,9 +100,7 @@ std::optional<GlyphBitmapB> readGlyphB(const std::vector<std::uint8_t>& file, in
 }
 
 std::optional<int> glyphNumberB(int resolution, int fontType, int charSet, int code) {
-    const std::uint16_t glyph = eb::glyphNumberFor(resolution, fontType, charSet, code);
-    if (glyph == eb::kNoGlyph) return std::nullopt;
-    return glyph;
+    return encoding::familyOneGlyph(resolution, fontType, charSet, code);
 }
 
 }  // namespace txr::fontkit

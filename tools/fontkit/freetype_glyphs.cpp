@@ -6,9 +6,9 @@
 
 #include <sstream>
 
-#include "fontkit/code_pages.h"
 #include "fontkit/fontkit_error.h"
 #include "fontkit/optional_libraries.h"
+#include "txr/encoding.h"
 
 namespace txr::fontkit {
 
@@ -138,8 +138,8 @@ std::optional<RenderedGlyph> FreeTypeFont::render(char32_t codePoint) const {
     FT_GlyphSlot slot = face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_BITMAP) {
         if (FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_MONO)) {
-            throw FontKitError(path_ + ": cannot render the glyph of U+" + unicodeName(codePoint) +
-                               ": " + freeTypeMessage(error));
+            throw FontKitError(path_ + ": cannot render the glyph of U+" +
+                               encoding::unicodeName(codePoint) + ": " + freeTypeMessage(error));
         }
     }
     const FT_Bitmap& bitmap = slot->bitmap;

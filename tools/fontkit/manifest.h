@@ -7,9 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "fontkit/code_pages.h"
+#include "txr/encoding.h"
 
 namespace txr::fontkit {
+
+// The code pages are the library's: the font kit names and reads them, never copies them.
+using encoding::byteOf;
+using encoding::CharacterMap;
+using encoding::characterMapByName;
+using encoding::characterMapName;
+using encoding::characterOf;
+using encoding::kDefaultCharacterMap;
+using encoding::kNoCharacter;
+using encoding::unicodeName;
 
 enum class FontFileKind { A, A300, B, B300, Z };
 

@@ -80,7 +80,7 @@ void runMissing(const Selection& selection) {
         if (!absent[i]) continue;
         const EncodedCharacter& character = characters[i];
         std::string line = std::to_string(character.position);
-        if (selection.encoding == "utf-8") line += " " + fontkit::unicodeName(character.codePoint);
+        if (selection.encoding == "utf-8") line += " " + encoding::unicodeName(character.codePoint);
         if (character.byte) {
             char hex[8];
             std::snprintf(hex, sizeof hex, " 0x%02X", static_cast<unsigned>(*character.byte));

@@ -218,7 +218,7 @@ CharacterBytes SelectedRenderer::characterBytes() {
     std::error_code ignored;
     const std::string manifestPath = prefix_ + "manifest.txt";
     if (!std::filesystem::is_regular_file(manifestPath, ignored)) {
-        return CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
+        return CharacterBytes::forCodePage(encoding::kDefaultCharacterMap);
     }
     const fontkit::Manifest manifest = fontkit::readManifestFile(manifestPath);
     for (const fontkit::FileSpec& file : manifest.files) {
@@ -229,26 +229,22 @@ CharacterBytes SelectedRenderer::characterBytes() {
             }
         }
     }
-    return CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
+    return CharacterBytes::forCodePage(encoding::kDefaultCharacterMap);
 }
 
 std::string SelectedRenderer::bytesOf(const std::string& text) {
     if (selection_.encoding != "utf-8") return text;
     const CharacterBytes table = characterBytes();
     std::string bytes;
-    std::string unknown;
+    std::vector<EncodedCharacter> unknown;
     for (const EncodedCharacter& character : encodeCharacters(text, table)) {
         if (character.byte) {
             bytes += static_cast<char>(*character.byte);
         } else {
-            unknown += "\n  character " + std::to_string(character.position) + ": " +
-                       describeCharacter(character.codePoint);
+            unknown.push_back(character);
         }
     }
-    if (!unknown.empty()) {
-        throw ToolError(kExitFailed,
-                        "characters without a byte in " + table.name() + ":" + unknown);
-    }
+    if (!unknown.empty()) throw ToolError(kExitFailed, encoding::unmappedInWords(unknown, table));
     return bytes;
 }
 

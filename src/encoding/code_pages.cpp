@@ -1,10 +1,10 @@
 // Code page, national variant and ISO 8859-1 tables, and the characters of the family-1 glyphs.
-#include "fontkit/code_pages.h"
+#include "txr/encoding.h"
 
 #include <array>
 #include <cstdio>
 
-namespace txr::fontkit {
+namespace txr::encoding {
 
 namespace {
 
@@ -222,14 +222,18 @@ CharacterMap familyOneCodePage(int charSet) {
     return charSet >= 0 && charSet < 6 ? kPages[charSet] : CharacterMap::Cp437;
 }
 
+char32_t familyOneCharacter(int charSet, std::uint8_t code) {
+    return charSet < 6 ? characterOf(familyOneCodePage(charSet), code)
+                       : nationalCharacter(charSet, code);
+}
+
 std::vector<char32_t> familyOneGlyphCharacters(const GlyphNumberLookup& lookup, int glyphCount) {
     std::vector<char32_t> characters(static_cast<std::size_t>(glyphCount > 0 ? glyphCount : 0),
                                      kNoCharacter);
     for (int charSet = 0; charSet <= 14; ++charSet) {
         for (int code = 0; code <= 255; ++code) {
             const auto byte = static_cast<std::uint8_t>(code);
-            const char32_t character = charSet < 6 ? characterOf(familyOneCodePage(charSet), byte)
-                                                   : nationalCharacter(charSet, byte);
+            const char32_t character = familyOneCharacter(charSet, byte);
             if (character == kNoCharacter) continue;
             for (int resolution : {203, 300}) {
                 for (int font : {0, 4}) {
@@ -250,4 +254,4 @@ std::string unicodeName(char32_t character) {
     return text;
 }
 
-}  // namespace txr::fontkit
+}  // namespace txr::encoding
