@@ -138,7 +138,7 @@ std::optional<RenderedGlyph> FreeTypeFont::render(char32_t codePoint) const {
     FT_GlyphSlot slot = face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_BITMAP) {
         if (FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_MONO)) {
-            throw FontKitError(path_ + ": cannot render the glyph of U+" +
+            throw FontKitError(path_ + ": cannot render the glyph of " +
                                encoding::unicodeName(codePoint) + ": " + freeTypeMessage(error));
         }
     }
