@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "commands.h"
-#include "fontkit/manifest.h"
 #include "tool_error.h"
 
 namespace txr::tool {
@@ -209,27 +208,12 @@ SelectedRenderer::SelectedRenderer(const Selection& selection) : selection_(sele
 }
 
 CharacterBytes SelectedRenderer::characterBytes() {
-    if (selection_.family == 1) {
-        return CharacterBytes::forFamilyOne(ctxr_.resolution, ctxr_.engineB->fontType,
-                                            selection_.charset);
-    }
-    const std::string name = fontFileName(selection_);
-    const int block = selection_.family == 0 ? ctxr_.engineA->fontType : ctxr_.engineZ->fontType;
-    std::error_code ignored;
-    const std::string manifestPath = prefix_ + "manifest.txt";
-    if (!std::filesystem::is_regular_file(manifestPath, ignored)) {
-        return CharacterBytes::forCodePage(encoding::kDefaultCharacterMap);
-    }
-    const fontkit::Manifest manifest = fontkit::readManifestFile(manifestPath);
-    for (const fontkit::FileSpec& file : manifest.files) {
-        if (file.name != name) continue;
-        for (const fontkit::BlockSpec& described : file.blocks) {
-            if (described.number == block) {
-                return CharacterBytes::forCodePage(described.codePage());
-            }
-        }
-    }
-    return CharacterBytes::forCodePage(encoding::kDefaultCharacterMap);
+    const int block = selection_.family == 0   ? ctxr_.engineA->fontType
+                      : selection_.family == 1 ? ctxr_.engineB->fontType
+                                               : ctxr_.engineZ->fontType;
+    return fontCharacterBytes(manifestCodePages(prefix_), selection_.family,
+                              fontFileName(selection_), block, ctxr_.resolution,
+                              selection_.charset);
 }
 
 std::string SelectedRenderer::bytesOf(const std::string& text) {

@@ -243,25 +243,12 @@ CTXR& workerRenderer(const ServeSettings& settings) {
 
 // The code page manifest.txt gives each block of families 0 and 2, by file name and block; a
 // directory without one (or a block it leaves out) uses the font kit's default.
-std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePagesOf(
-    const std::string& prefix) {
-    std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePages;
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(prefix + "manifest.txt", ignored)) return codePages;
-    for (const fontkit::FileSpec& file : fontkit::readManifestFile(prefix + "manifest.txt").files) {
-        for (const fontkit::BlockSpec& block : file.blocks) {
-            codePages[{file.name, block.number}] = block.codePage();
-        }
-    }
-    return codePages;
-}
-
 class ServeRoutes {
   public:
     explicit ServeRoutes(const ServeSettings& settings)
         : settings_(settings),
           files_(describeFontDirectory(settings.fontPrefix)),
-          codePages_(codePagesOf(settings.fontPrefix)) {}
+          codePages_(manifestCodePages(settings.fontPrefix)) {}
 
     ServeJson fonts() const { return fontsJson(files_); }
 
@@ -366,19 +353,13 @@ class ServeRoutes {
         const int dpi = query.integer("dpi", 203, 1, 1200);
         const int charset = query.integer("charset", 0, 0, 14);
         if (dpi != 203 && dpi != 300) throw RequestRefused{400, "dpi", "must be 203 or 300"};
-        CharacterBytes table = CharacterBytes::forCodePage(fontkit::kDefaultCharacterMap);
-        if (family == 1) {
-            table = CharacterBytes::forFamilyOne(dpi, font, charset);
-        } else if (const DescribedFile* file = fileFor(family, dpi)) {
-            const auto described = codePages_.find({file->name, font});
-            if (described != codePages_.end()) {
-                table = CharacterBytes::forCodePage(described->second);
-            }
-        }
+        const DescribedFile* file = family == 1 ? nullptr : fileFor(family, dpi);
+        const CharacterBytes table =
+            fontCharacterBytes(codePages_, family, file ? file->name : "", font, dpi, charset);
         ServeJson characters = ServeJson::array();
         for (int code = 0; code <= 255; ++code) {
             const char32_t character = table.characterOf(static_cast<std::uint8_t>(code));
-            characters.push_back(character == fontkit::kNoCharacter
+            characters.push_back(character == encoding::kNoCharacter
                                      ? ServeJson(nullptr)
                                      : ServeJson(static_cast<std::uint32_t>(character)));
         }
@@ -439,7 +420,7 @@ class ServeRoutes {
   private:
     const ServeSettings& settings_;
     const std::vector<DescribedFile> files_;
-    const std::map<std::pair<std::string, int>, fontkit::CharacterMap> codePages_;
+    const ManifestCodePages codePages_;
 
     const DescribedFile* fileFor(int family, int dpi) const {
         for (const DescribedFile& file : files_) {

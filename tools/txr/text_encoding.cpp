@@ -2,8 +2,11 @@
 #include "text_encoding.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "CLI/CLI.hpp"
+#include "fontkit/manifest.h"
 
 namespace txr::tool {
 
@@ -34,6 +37,28 @@ std::vector<EncodedCharacter> encodeCharacters(const std::string& text,
             "--encoding", "the text is not UTF-8 at byte " + std::to_string(*decoded.malformedAt));
     }
     return enc::encodeCharacters(decoded, bytes);
+}
+
+ManifestCodePages manifestCodePages(const std::string& fontPrefix) {
+    ManifestCodePages codePages;
+    std::error_code ignored;
+    const std::string path = fontPrefix + "manifest.txt";
+    if (!std::filesystem::is_regular_file(path, ignored)) return codePages;
+    for (const fontkit::FileSpec& file : fontkit::readManifestFile(path).files) {
+        for (const fontkit::BlockSpec& block : file.blocks) {
+            codePages[{file.name, block.number}] = block.codePage();
+        }
+    }
+    return codePages;
+}
+
+CharacterBytes fontCharacterBytes(const ManifestCodePages& codePages, int family,
+                                  const std::string& fileName, int block, int resolution,
+                                  int charSet) {
+    if (family == 1) return CharacterBytes::forFamilyOne(resolution, block, charSet);
+    const auto described = codePages.find({fileName, block});
+    return CharacterBytes::forCodePage(described != codePages.end() ? described->second
+                                                                    : enc::kDefaultCharacterMap);
 }
 
 std::string characterSetTable() {
