@@ -177,7 +177,8 @@ std::vector<std::uint8_t> turnedBmpFile(const std::uint8_t* rows, int width, int
             dibStride(turnedWidth) * static_cast<std::size_t>(std::max(turnedHeight, 0)),
         0);
     writeOneBitBmpHeader(file.data(), turnedWidth, turnedHeight);
-    if (colourTable != nullptr) std::memcpy(file.data() + 54, colourTable, 2 * sizeof(RGBQUAD));
+    if (colourTable != nullptr)
+        std::memcpy(file.data() + kBmpColourTableAt, colourTable, 2 * sizeof(RGBQUAD));
     turnInto(rows, width, height, quarterTurns, file.data() + kOneBitBmpHeaderSize);
     return file;
 }
@@ -185,7 +186,8 @@ std::vector<std::uint8_t> turnedBmpFile(const std::uint8_t* rows, int width, int
 std::vector<std::uint8_t> bmpFileBytes(const OneBitImage& image, const RGBQUAD* colourTable) {
     std::vector<std::uint8_t> bytes(kOneBitBmpHeaderSize + image.rows.size());
     writeOneBitBmpHeader(bytes.data(), image.width, image.height);
-    if (colourTable != nullptr) std::memcpy(bytes.data() + 54, colourTable, 2 * sizeof(RGBQUAD));
+    if (colourTable != nullptr)
+        std::memcpy(bytes.data() + kBmpColourTableAt, colourTable, 2 * sizeof(RGBQUAD));
     if (!image.rows.empty()) {
         std::memcpy(bytes.data() + kOneBitBmpHeaderSize, image.rows.data(), image.rows.size());
     }

@@ -256,7 +256,6 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
         }
     }
     text.UnlockBuffer();
-    txr.lastDrawingMade_ = drawn;
     return drawn;
 }
 
@@ -350,7 +349,8 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
-    if (!txr::drawString(*this, target, text)) return;
+    lastDrawingMade_ = txr::drawString(*this, target, text);
+    if (!lastDrawingMade_) return;
     const std::vector<std::uint8_t> file =
         txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation));
     if (stagingFile_) {
@@ -384,13 +384,17 @@ void CTXR::GetBmpFile(CString path, CString text) {
     txr::FontFilesClosed closer(*this);
     CWindowDC screen(nullptr);
     txr::StringBitmap target(screen.m_hDC);
-    if (!txr::drawString(*this, target, text)) return;
+    lastDrawingMade_ = txr::drawString(*this, target, text);
+    if (!lastDrawingMade_) return;
     CreateBMP(target.bitmap(), target.dc(), rotation, path);
 }
 
 txr::StringImage CTXR::GetStringImage(CString text) {
+    // A selection not accepted leaves LastDrawingMade as the last ready call set it.
+    if (fontReady == 0) return txr::StringImage{};
     txr::OneBitImage image;
-    if (!txr::renderStringImage(*this, text, image)) return txr::StringImage{};
+    lastDrawingMade_ = txr::renderStringImage(*this, text, image);
+    if (!lastDrawingMade_) return txr::StringImage{};
     return txr::inkImage(image);
 }
 
