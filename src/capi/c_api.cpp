@@ -111,10 +111,10 @@ void requireDrawn(const CTXR& ctxr) {
     }
 }
 
-txr::OneBitImage renderImage(TxrRenderer* renderer, const char* text, size_t length) {
+txr::BmpRowsImage renderImage(TxrRenderer* renderer, const char* text, size_t length) {
     CString bytes = textOf(text, length);
     requireReady(renderer->ctxr);
-    txr::OneBitImage image;
+    txr::BmpRowsImage image;
     if (!txr::renderStringImage(renderer->ctxr, bytes, image)) {
         throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
     }

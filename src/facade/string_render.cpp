@@ -156,7 +156,6 @@ bool layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length, Pa
         engine.TXRZ();
         engine.BuildBMP();
         if (!budget.spend(engine)) return false;
-        engine.GetCharDelta();
         engine.DrawOneword(dc, txr.penX, 0);
         txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
@@ -259,8 +258,8 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
     return drawn;
 }
 
-bool renderStringImage(CTXR& txr, CString text, OneBitImage& image) {
-    image = OneBitImage{};
+bool renderStringImage(CTXR& txr, CString text, BmpRowsImage& image) {
+    image = BmpRowsImage{};
     if (txr.fontReady == 0) return false;
     FontFilesClosed closer(txr);
     CWindowDC screen(nullptr);
@@ -281,7 +280,7 @@ std::uint8_t lastDotsMask(int width) {
 
 }  // namespace
 
-StringImage inkImage(const OneBitImage& image) {
+StringImage inkImage(const BmpRowsImage& image) {
     StringImage ink;
     if (image.width <= 0 || image.height <= 0) return ink;
     ink.width = image.width;
@@ -298,8 +297,8 @@ StringImage inkImage(const OneBitImage& image) {
     return ink;
 }
 
-OneBitImage storedImage(const StringImage& image) {
-    OneBitImage stored;
+BmpRowsImage storedImage(const StringImage& image) {
+    BmpRowsImage stored;
     if (image.empty()) return stored;
     stored.width = image.width;
     stored.height = image.height;
@@ -392,7 +391,7 @@ void CTXR::GetBmpFile(CString path, CString text) {
 txr::StringImage CTXR::GetStringImage(CString text) {
     // A selection not accepted leaves LastDrawingMade as the last ready call set it.
     if (fontReady == 0) return txr::StringImage{};
-    txr::OneBitImage image;
+    txr::BmpRowsImage image;
     lastDrawingMade_ = txr::renderStringImage(*this, text, image);
     if (!lastDrawingMade_) return txr::StringImage{};
     return txr::inkImage(image);
@@ -404,9 +403,9 @@ int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* pa
         txr::writeWholeFile(path, txr::bitmapBmpFile(bitmap, dc));
         return 0;
     }
-    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
+    txr::BmpRowsImage image = txr::readBitmapDots(bitmap, dc);
     std::vector<std::uint8_t> header =
-        txr::bmpFileBytes(txr::OneBitImage{image.width, image.height, {}});
+        txr::bmpFileBytes(txr::BmpRowsImage{image.width, image.height, {}});
     BITMAPFILEHEADER fileHeader;
     std::memcpy(&fileHeader, header.data(), sizeof fileHeader);
     txr::MonoBitmapInfo info;

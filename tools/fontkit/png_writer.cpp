@@ -119,18 +119,17 @@ bool writesPng() {
     return true;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
+bool writeOneBitPng(const std::string& path, const StringImage& image, std::string& error,
                     int dotsPerInch) {
     if (!checkSize(path, image.width, image.height, error)) return false;
-    const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
-    if (image.stride < needed ||
-        image.rows.size() / image.stride < static_cast<std::size_t>(image.height)) {
+    const std::size_t stride = image.stride();
+    if (image.rows.size() / stride < static_cast<std::size_t>(image.height)) {
         error = path + ": the image rows hold fewer bytes than its size needs";
         return false;
     }
     std::vector<const std::uint8_t*> rows;
     for (int y = 0; y < image.height; ++y) {
-        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
+        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * stride);
     }
     return writePng(path, PngKind::OneBitGrey, image.width, image.height, dotsPerInch, rows, error);
 }

@@ -18,7 +18,7 @@ bool writesPng() {
     return false;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& error, int) {
+bool writeOneBitPng(const std::string& path, const StringImage&, std::string& error, int) {
     return refuse(path, error);
 }
 
