@@ -117,10 +117,6 @@ class TXR_API CTXR {
   private:
     bool stagingFile_ = true;
     bool lastDrawingMade_ = false;
-
-    int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
-    void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
-                   unsigned char* bits, const char* path);
 };
 
 namespace txr {

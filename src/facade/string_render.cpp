@@ -314,17 +314,14 @@ BmpRowsImage storedImage(const StringImage& image) {
     return stored;
 }
 
+int exchangedQuarterTurns(int turns) {
+    if (turns == 1) return 3;
+    if (turns == 3) return 1;
+    return turns;
+}
+
 int clockwiseTurns(int storedRotation) {
-    switch (storedRotation) {
-        case 1:
-            return 3;
-        case 2:
-            return 2;
-        case 3:
-            return 1;
-        default:
-            return 0;
-    }
+    return storedRotation >= 0 && storedRotation <= 3 ? exchangedQuarterTurns(storedRotation) : 0;
 }
 
 }  // namespace txr
@@ -385,7 +382,8 @@ void CTXR::GetBmpFile(CString path, CString text) {
     txr::StringBitmap target(screen.m_hDC);
     lastDrawingMade_ = txr::drawString(*this, target, text);
     if (!lastDrawingMade_) return;
-    CreateBMP(target.bitmap(), target.dc(), rotation, path);
+    txr::writeWholeFile(
+        path, txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation)));
 }
 
 txr::StringImage CTXR::GetStringImage(CString text) {
@@ -395,31 +393,4 @@ txr::StringImage CTXR::GetStringImage(CString text) {
     lastDrawingMade_ = txr::renderStringImage(*this, text, image);
     if (!lastDrawingMade_) return txr::StringImage{};
     return txr::inkImage(image);
-}
-
-int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {
-    const int turns = txr::clockwiseTurns(storedRotation);
-    if (turns == 0) {
-        txr::writeWholeFile(path, txr::bitmapBmpFile(bitmap, dc));
-        return 0;
-    }
-    txr::BmpRowsImage image = txr::readBitmapDots(bitmap, dc);
-    std::vector<std::uint8_t> header =
-        txr::bmpFileBytes(txr::BmpRowsImage{image.width, image.height, {}});
-    BITMAPFILEHEADER fileHeader;
-    std::memcpy(&fileHeader, header.data(), sizeof fileHeader);
-    txr::MonoBitmapInfo info;
-    std::memcpy(&info, header.data() + sizeof fileHeader, sizeof info);
-    BmpRotate(static_cast<unsigned short>(turns), &fileHeader, info.get(), image.rows.data(), path);
-    return 0;
-}
-
-void CTXR::BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
-                     unsigned char* bits, const char* path) {
-    (void)fileHeader;
-    RGBQUAD colours[2];
-    std::memcpy(colours, reinterpret_cast<const unsigned char*>(info) + sizeof(BITMAPINFOHEADER),
-                sizeof colours);
-    txr::writeWholeFile(path, txr::turnedBmpFile(bits, info->bmiHeader.biWidth,
-                                                 info->bmiHeader.biHeight, quarterTurns, colours));
 }

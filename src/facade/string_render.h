@@ -55,7 +55,10 @@ StringImage inkImage(const BmpRowsImage& image);
 // And back: the rows as a BMP stores them.
 BmpRowsImage storedImage(const StringImage& image);
 
-// Quarter turns clockwise for a stored rotation (the caller's 1 and 3 exchanged).
+// CTXR::rotation holds the caller's quarter turns with 1 and 3 exchanged (hosts read the field as
+// stored); the one mapping, its own inverse, serves both ways.
+int exchangedQuarterTurns(int turns);
+// Quarter turns clockwise for a stored rotation; 0 for a value SetFont refused.
 int clockwiseTurns(int storedRotation);
 
 }  // namespace txr

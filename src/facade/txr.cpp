@@ -3,6 +3,7 @@
 
 #include "facade/dib_image.h"
 #include "facade/module_registration.h"
+#include "facade/string_render.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ struct ModuleLifetime {
 };
 const ModuleLifetime kModuleLifetime;
 #endif
-
-int storedRotation(int callerRotation) {
-    if (callerRotation == 1) return 3;
-    if (callerRotation == 3) return 1;
-    return callerRotation;
-}
 
 // Hands font number and scale factors to the family's engine, stopping at the first refusal.
 template <class Engine>
@@ -51,7 +46,7 @@ int CTXR::SetFont(int newFamily, int newFontType, int newScaleH, int newScaleV, 
     fontType = newFontType;
     scaleH = newScaleH;
     scaleV = newScaleV;
-    rotation = storedRotation(newRotation);
+    rotation = txr::exchangedQuarterTurns(newRotation);
     resolution = newResolution;
 
     if (newResolution == 203 || newResolution == 300) {
