@@ -145,7 +145,7 @@ BENCHMARK(MagnifyingBlit)->ArgNames({"scale", "destX"})->ArgsProduct({{1, 2, 3, 
 
 // The quarter-turn writer's turning of a width x height image by 1, 2 or 3 quarter turns.
 void QuarterTurn(benchmark::State& state) {
-    txr::OneBitImage image;
+    txr::BmpRowsImage image;
     image.width = static_cast<int>(state.range(0));
     image.height = static_cast<int>(state.range(1));
     image.rows = randomRows(image.width, image.height);

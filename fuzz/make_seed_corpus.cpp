@@ -127,7 +127,7 @@ void fontFileSeeds() {
 }
 
 Bytes oneBitBmp(int width, int height) {
-    txr::OneBitImage image;
+    txr::BmpRowsImage image;
     image.width = width;
     image.height = height;
     image.rows.assign(image.stride() * static_cast<std::size_t>(height), 0);

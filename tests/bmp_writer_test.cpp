@@ -16,8 +16,8 @@ namespace {
 
 // Builds an image from rows drawn top first ('#' ink, i.e. a clear bit; '.' paper, a set bit).
 // Padding bits are set to 1 so that a reader that looks at them would be caught.
-OneBitImage imageOf(const std::vector<std::string>& picture) {
-    OneBitImage image;
+BmpRowsImage imageOf(const std::vector<std::string>& picture) {
+    BmpRowsImage image;
     image.height = static_cast<int>(picture.size());
     image.width = static_cast<int>(picture.at(0).size());
     image.rows.assign(image.stride() * static_cast<std::size_t>(image.height), 0xFF);
@@ -40,7 +40,7 @@ const std::vector<std::string> kTenByThree = {
 };
 
 TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
-    const OneBitImage image = imageOf(kTenByThree);
+    const BmpRowsImage image = imageOf(kTenByThree);
     const std::vector<std::uint8_t> bytes = bmpFileBytes(image);
     ASSERT_EQ(bytes.size(), 74u);
     const std::vector<std::uint8_t> header = {
@@ -55,7 +55,7 @@ TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
 }
 
 TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
-    const OneBitImage image = imageOf(kTenByThree);
+    const BmpRowsImage image = imageOf(kTenByThree);
     const struct {
         int turns;
         std::size_t fileSize;
@@ -67,7 +67,7 @@ TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
         {0, 74, kTenByThree},
     };
     for (const auto& c : cases) {
-        const OneBitImage turned = turnClockwise(image, c.turns);
+        const BmpRowsImage turned = turnClockwise(image, c.turns);
         const std::vector<std::uint8_t> bytes = bmpFileBytes(turned);
         EXPECT_EQ(bytes.size(), c.fileSize) << c.turns << " turns";
         EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(c.picture))
@@ -77,8 +77,8 @@ TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
 
 // One clockwise quarter turn done dot by dot, as the reference for every size: the dot at (X, Y),
 // Y downwards, goes to (H - 1 - Y, X). Padding bits of the result are 0.
-OneBitImage referenceTurn(const OneBitImage& source) {
-    OneBitImage turned;
+BmpRowsImage referenceTurn(const BmpRowsImage& source) {
+    BmpRowsImage turned;
     turned.width = source.height;
     turned.height = source.width;
     turned.rows.assign(turned.stride() * static_cast<std::size_t>(turned.height), 0);
@@ -101,15 +101,15 @@ TEST(BmpWriter, EveryTurnOfEverySizeUpTo70MatchesTheDotByDotReference) {
     std::mt19937 random(3);
     for (int width = 1; width <= 70; ++width) {
         for (int height = 1; height <= 70; ++height) {
-            OneBitImage image;
+            BmpRowsImage image;
             image.width = width;
             image.height = height;
             image.rows.resize(image.stride() * static_cast<std::size_t>(height));
             for (auto& byte : image.rows) byte = static_cast<std::uint8_t>(random());
-            OneBitImage expected = image;
+            BmpRowsImage expected = image;
             for (int turns = 1; turns <= 3; ++turns) {
                 expected = referenceTurn(expected);
-                const OneBitImage turned = turnClockwise(image, turns);
+                const BmpRowsImage turned = turnClockwise(image, turns);
                 ASSERT_EQ(turned.width, expected.width);
                 ASSERT_EQ(turned.height, expected.height);
                 ASSERT_EQ(turned.rows, expected.rows)

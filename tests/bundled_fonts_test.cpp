@@ -26,7 +26,7 @@ int inkOf(const fontkit::GlyphPicture& picture) {
 }
 
 // The library's picture: a clear bit is a black dot, what the printer prints.
-int inkOf(const OneBitImage& image) {
+int inkOf(const BmpRowsImage& image) {
     int ink = 0;
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* row = image.rows.data() + static_cast<std::size_t>(y) * image.stride();
@@ -71,7 +71,7 @@ TEST(BundledFonts, EveryGlyphDrawnAloneShowsAllItsInk) {
                     ink[static_cast<std::size_t>(block)][static_cast<std::size_t>(code)];
                 if (stored <= 0) continue;
                 const char text[1] = {static_cast<char>(code)};
-                OneBitImage image;
+                BmpRowsImage image;
                 ASSERT_TRUE(renderStringImage(ctxr, CString(text, 1), image));
                 const int shown = inkOf(image);
                 ++checked;

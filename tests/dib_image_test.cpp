@@ -17,7 +17,7 @@ namespace {
 
 // A 3 x 2 one-bit picture: top row "#..", bottom row ".#." (ink is colour 0).
 std::vector<std::uint8_t> smallOneBitFile() {
-    OneBitImage image;
+    BmpRowsImage image;
     image.width = 3;
     image.height = 2;
     image.rows = {0xBF, 0, 0, 0, 0x7F, 0, 0, 0};  // bottom row first
@@ -128,7 +128,7 @@ TEST(DibImage, FileOfTheLargestSizeLoadsAndOneByteMoreDoesNot) {
 TEST(DibImage, SecondLoadReplacesTheFirst) {
     CDibImage image;
     ASSERT_EQ(image.Load(saved("first.bmp", smallOneBitFile()).c_str()), 1);
-    OneBitImage blank;
+    BmpRowsImage blank;
     blank.width = 3;
     blank.height = 2;
     blank.rows.assign(8, 0xFF);

@@ -21,7 +21,7 @@ namespace {
 
 // An all-paper one-bit BMP of width x height dots.
 std::vector<std::uint8_t> blankBmp(int width, int height) {
-    OneBitImage paper{width, height, {}};
+    BmpRowsImage paper{width, height, {}};
     paper.rows.assign(paper.stride() * static_cast<std::size_t>(height), 0xFF);
     return bmpFileBytes(paper);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "txr/owned.h"
 #include "txr/platform/afx.h"
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
@@ -104,7 +105,7 @@ class TXR_API CGeneraterA {
     unsigned char fontType = 0;
     unsigned char charCode = 0;
     txr::MonoBitmapInfo bitmapInfo = {};
-    std::FILE* fontFile = nullptr;
+    txr::FontFileHandle fontFile;
     CString fontPath;
     unsigned short rowBytes = 0;
     std::uint64_t filePos = 0;
@@ -119,5 +120,5 @@ class TXR_API CGeneraterA {
     void Getcode();
 
     // The code table and glyph records read since the font file was opened.
-    std::unique_ptr<txr::GlyphMemo> glyphMemo;
+    txr::FreshOnCopy<txr::GlyphMemo> glyphMemo;
 };

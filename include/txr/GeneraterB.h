@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "txr/owned.h"
 #include "txr/platform/afx.h"
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
@@ -93,7 +94,7 @@ class TXR_API CGeneraterB {
     unsigned char lastCode = 0;
     unsigned char extra8 = 0;
     CString fontPath;
-    std::FILE* fontFile = nullptr;
+    txr::FontFileHandle fontFile;
     txr::MonoBitmapInfo bitmapInfo = {};
     int codeIndex = 0;
     int fontType = 0;
@@ -109,5 +110,5 @@ class TXR_API CGeneraterB {
     void getcode();
 
     // The glyphs read since TXRB opened the font file.
-    std::unique_ptr<txr::GlyphMemo> glyphMemo;
+    txr::FreshOnCopy<txr::GlyphMemo> glyphMemo;
 };

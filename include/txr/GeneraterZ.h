@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "txr/owned.h"
 #include "txr/platform/afx.h"
 #include "txr/platform/afxgdi.h"
 #include "txr/platform/windef.h"
@@ -112,7 +113,7 @@ class TXR_API CGeneraterZ {
     unsigned char blockHeaderBuffer[kBlockHeadSize] = {};
     BlockEntry blockTable[kBlockTableSize] = {};
     CString fontPath;
-    std::FILE* fontFile = nullptr;
+    txr::FontFileHandle fontFile;
     unsigned short charW = 0;
     unsigned short charH = 0;
     txr::MonoBitmapInfo bitmapInfo = {};
@@ -128,6 +129,6 @@ class TXR_API CGeneraterZ {
     void GetCode();
 
     // The code table and glyph records read since the font file was opened.
-    std::unique_ptr<txr::GlyphMemo> glyphMemo;
+    txr::FreshOnCopy<txr::GlyphMemo> glyphMemo;
     void showimg(unsigned long filePosition, unsigned short bytesPerRow, unsigned short rowCount);
 };

@@ -46,16 +46,11 @@
 #include "txr/GeneraterZ.h"
 #include "txr/export.h"
 #include "txr/font_cache.h"
+#include "txr/owned.h"
 #include "txr/platform.h"
 #include "txr/string_image.h"
 
 class CDibImage;
-class CTXR;
-
-namespace txr {
-class StringBitmap;
-bool drawString(CTXR& txr, StringBitmap& target, CString& text);
-}  // namespace txr
 
 namespace txr {
 // The largest string bitmap, in dots, that FontOut and GetBmpFile will make (2^28 dots, 32 MiB
@@ -100,9 +95,11 @@ class TXR_API CTXR {
     // Not owned: the cache must outlive this object or be replaced first.
     void UseCache(txr::FontCache* cache);
 
-    CGeneraterA* engineA;
-    CGeneraterB* engineB;
-    CGeneraterZ* engineZ;
+    // Each engine and the bitmap painter belong to this object: a copy has copies of its own,
+    // and assignment assigns them in place.
+    txr::OwnedValue<CGeneraterA> engineA;
+    txr::OwnedValue<CGeneraterB> engineB;
+    txr::OwnedValue<CGeneraterZ> engineZ;
     int textLength = 0;
     int family = 0;
     int penX = 0;
@@ -115,17 +112,11 @@ class TXR_API CTXR {
     int invert = 0;
     int resolution = 203;
     int fontReady = 0;
-    CDibImage* dibImage;
+    txr::OwnedValue<CDibImage> dibImage;
 
   private:
-    friend bool txr::drawString(CTXR& txr, txr::StringBitmap& target, CString& text);
-
     bool stagingFile_ = true;
     bool lastDrawingMade_ = false;
-
-    int CreateBMP(CBitmap* bitmap, CDC* dc, int rotation, const char* path);
-    void BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
-                   unsigned char* bits, const char* path);
 };
 
 namespace txr {

@@ -114,10 +114,10 @@ void requireDrawn(const CTXR& ctxr) {
     }
 }
 
-txr::OneBitImage renderImage(TxrRenderer* renderer, const char* text, size_t length) {
+txr::BmpRowsImage renderImage(TxrRenderer* renderer, const char* text, size_t length) {
     CString bytes = textOf(text, length);
     requireReady(renderer->ctxr);
-    txr::OneBitImage image;
+    txr::BmpRowsImage image;
     if (!txr::renderStringImage(renderer->ctxr, bytes, image)) {
         throw Failure{TXR_E_NO_DRAWING, txr_status_message(TXR_E_NO_DRAWING)};
     }
@@ -130,12 +130,6 @@ uint8_t* mallocCopy(const std::uint8_t* data, size_t size) {
     if (copy == nullptr) throw std::bad_alloc();
     if (size > 0) std::memcpy(copy, data, size);
     return copy;
-}
-
-bool bmpInk(const txr::OneBitImage& image, int x, int y) {
-    // Stored rows are bottom-up and a set bit is white.
-    const std::size_t row = static_cast<std::size_t>(image.height - 1 - y) * image.stride();
-    return (image.rows[row + static_cast<std::size_t>(x / 8)] & (0x80u >> (x % 8))) == 0;
 }
 
 }  // namespace
@@ -258,21 +252,14 @@ int txr_render_rows(TxrRenderer* renderer, const char* text, size_t length, TxrB
     if (bitmap != nullptr) *bitmap = TxrBitmap{};
     return guarded(renderer, [&] {
         if (bitmap == nullptr) throw Failure{TXR_E_NULL, "bitmap is NULL"};
-        const txr::OneBitImage image = renderImage(renderer, text, length);
-        const size_t stride = (static_cast<size_t>(image.width) + 7) / 8;
-        std::vector<std::uint8_t> rows(stride * static_cast<size_t>(image.height), 0);
-        for (int y = 0; y < image.height; ++y) {
-            for (int x = 0; x < image.width; ++x) {
-                if (bmpInk(image, x, y)) {
-                    rows[static_cast<size_t>(y) * stride + static_cast<size_t>(x / 8)] |=
-                        static_cast<std::uint8_t>(0x80u >> (x % 8));
-                }
-            }
-        }
-        bitmap->rows = mallocCopy(rows.data(), rows.size());
+        CString bytes = textOf(text, length);
+        requireReady(renderer->ctxr);
+        const txr::StringImage image = renderer->ctxr.GetStringImage(bytes);
+        requireDrawn(renderer->ctxr);
+        bitmap->rows = mallocCopy(image.rows.data(), image.rows.size());
         bitmap->width = image.width;
         bitmap->height = image.height;
-        bitmap->stride = stride;
+        bitmap->stride = image.stride();
         return TXR_OK;
     });
 }

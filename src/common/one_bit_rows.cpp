@@ -59,7 +59,7 @@ void writeOneBitBmpHeader(unsigned char* out, std::int32_t width, std::int32_t h
     putLE32(info + 28, 120);
     putLE32(info + 32, 2);
     putLE32(info + 36, 2);
-    unsigned char* colours = out + 54;
+    unsigned char* colours = out + kBmpColourTableAt;
     colours[4] = colours[5] = colours[6] = 255;  // entry 0 black, entry 1 white
 }
 

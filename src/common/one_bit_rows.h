@@ -43,8 +43,10 @@ inline std::uint32_t getLE32(const unsigned char* in) {
            (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
 }
 
+// Size of the file header (14 bytes) and info header (40 bytes): where the colour table starts.
+constexpr std::size_t kBmpColourTableAt = 54;
 // Size of the file header, info header and two-colour table that precede a one-bit BMP's rows.
-constexpr std::size_t kOneBitBmpHeaderSize = 62;
+constexpr std::size_t kOneBitBmpHeaderSize = kBmpColourTableAt + 2 * 4;
 
 // Writes the 62 bytes before the rows of a one-bit, bottom-up BMP of width x height dots:
 // "BM", file size, offset 62, a 40-byte info header (120 dots per metre, two colours used),

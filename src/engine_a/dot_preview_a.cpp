@@ -5,26 +5,27 @@
 #include <vector>
 
 #include "common/dot_preview.h"
+#include "engine_a/font_file_a.h"
 #include "platform/pen_dots.h"
 #include "txr/GeneraterA.h"
 
 namespace {
 
-constexpr std::size_t kAscentAt = 1;
-constexpr std::size_t kRowsAt = 4;
+using txr::engine_a::GlyphHeader;
 
 // Draws the preview reading `bytesPerRow` bytes of each row, one pass per byte.
 void drawPreview(CGeneraterA& engine, CDC* dc, int bytesPerRow, int penStyle) {
     if (dc == nullptr) return;
     const int leftOffset = engine.GetLoffSet();
-    const int ascent = static_cast<signed char>(engine.glyphHeaderBuffer[kAscentAt]);
+    const GlyphHeader glyph = GlyphHeader::read(engine.glyphHeaderBuffer);
+    const int ascent = glyph.ascent;
     int cellHeight = engine.GetCellH();
     int baseLine = engine.GetBaseLine();
     if (engine.glyphFont > 16) {
         cellHeight = 0;
         baseLine = -baseLine;
     }
-    const int rows = engine.glyphHeaderBuffer[kRowsAt];
+    const int rows = glyph.rows;
 
     const std::int64_t copyBytes = std::clamp<std::int64_t>(
         std::int64_t{rows} * (engine.rowBits / 8), 0, CGeneraterA::kGlyphBufferSize);

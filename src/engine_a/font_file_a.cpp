@@ -5,39 +5,23 @@
 #include <cstring>
 #include <string>
 
-#include "common/big_endian.h"
+#include "common/checked_read.h"
 #include "common/glyph_memo.h"
+#include "engine_a/font_file_a.h"
 #include "platform/file_calls.h"
 #include "txr/GeneraterA.h"
 
 namespace {
 
-// Block header fields (bytes of the 60-byte header).
-constexpr std::size_t kBlockHeaderSize = 60;
-constexpr std::size_t kBlockSizeAt = 4;
-constexpr std::size_t kTableOffsetAt = 8;
-constexpr std::size_t kFirstCodeAt = 16;
-constexpr std::size_t kLastCodeAt = 17;
-
-// Glyph header fields (bytes of the 8-byte header).
-constexpr std::size_t kGlyphHeaderSize = 8;
-constexpr std::size_t kBitsOffsetAt = 2;
-constexpr std::size_t kRowsAt = 4;
-constexpr std::size_t kWidthAt = 5;
+using txr::engine_a::BlockHeader;
+using txr::engine_a::CodeTableEntry;
+using txr::engine_a::GlyphHeader;
 
 // Widest glyph the bitmap and preview members can show: row class 80.
 constexpr unsigned kMaxGlyphWidth = 80;
 
 // ClearBuffer empties this much of glyphBuffer, not all of it: the bytes after it stay as they are.
 constexpr std::size_t kClearedGlyphBytes = 640;
-
-// Reads up to `count` bytes at `position`; returns how many were delivered. A position fseek
-// cannot take, or no open file, delivers nothing.
-std::size_t readAt(std::FILE* file, std::uint64_t position, unsigned char* out, std::size_t count) {
-    if (file == nullptr || position > static_cast<std::uint64_t>(LONG_MAX)) return 0;
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
-    return std::fread(out, 1, count, file);
-}
 
 // Stored row length: whole bytes rounded up to an even count.
 unsigned short rowBytesForWidth(unsigned width) {
@@ -71,7 +55,7 @@ void loadRows(std::FILE* file, std::uint64_t position, unsigned bytesPerRow, uns
     if (file == nullptr || rowCount == 0) return;
     const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(
         static_cast<std::uint64_t>(bytesPerRow) * rowCount, CGeneraterA::kGlyphBufferSize));
-    const std::size_t delivered = readAt(file, position, glyphBuffer, count);
+    const std::size_t delivered = txr::readAt(file, position, glyphBuffer, count);
     std::memset(glyphBuffer + delivered, 0, count - delivered);
 }
 
@@ -83,12 +67,10 @@ CGeneraterA::CGeneraterA(const CGeneraterA& other) {
     *this = other;
 }
 
+// Field by field: the copy starts closed with fetchCount 0, which a plain int cannot see to.
 CGeneraterA& CGeneraterA::operator=(const CGeneraterA& other) {
     if (this == &other) return *this;
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
-    if (glyphMemo) glyphMemo->close();
-    fetchCount = 0;
+    releaseFontFile();
     fontCache = other.fontCache;
     rowBits = other.rowBits;
     glyphFont = other.glyphFont;
@@ -111,9 +93,7 @@ CGeneraterA& CGeneraterA::operator=(const CGeneraterA& other) {
     return *this;
 }
 
-CGeneraterA::~CGeneraterA() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-}
+CGeneraterA::~CGeneraterA() = default;
 
 int CGeneraterA::SetFonttype(int fontNumber) {
     const auto lowByte = static_cast<unsigned char>(fontNumber & 0xFF);
@@ -151,9 +131,8 @@ int CGeneraterA::SetScaleV(int scale) {
 
 void CGeneraterA::TXRA() {
     if (fetchCount == 0) {
-        if (fontFile != nullptr) std::fclose(fontFile);
-        fontFile = nullptr;
-        if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+        fontFile.close();
+        glyphMemo.make();
         const char* fileName = resolution == 203 ? "A.bin" : resolution == 300 ? "A300.bin" : "";
         if (*fileName != '\0') {
             fontFile = glyphMemo->openFile(fontPath.str() + fileName, fontCache, txr::openFontFile);
@@ -165,7 +144,7 @@ void CGeneraterA::TXRA() {
     glyphFont = fontType;
     if (fetchCount < INT_MAX) ++fetchCount;
     Getcode();
-    rowBits = rowClassForWidth(glyphHeaderBuffer[kWidthAt]);
+    rowBits = rowClassForWidth(GlyphHeader::read(glyphHeaderBuffer).width);
 }
 
 void CGeneraterA::Searchaddr() {
@@ -173,18 +152,17 @@ void CGeneraterA::Searchaddr() {
     if (fontType >= kBlockTableSize) return;
     blockTable[0].blockStart = 0;
     std::uint64_t runningOffset = 0;
-    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
-        return readAt(fontFile, position, out, count);
-    };
+    const txr::FontFileReader read(nullptr, fontFile);
     for (int i = 0; i <= fontType; ++i) {
         std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
         txr::readThrough(glyphMemo.get(), fontFile, runningOffset, blockHeaderBuffer,
-                         kBlockHeaderSize, read);
+                         sizeof blockHeaderBuffer, read);
+        const BlockHeader header = BlockHeader::read(blockHeaderBuffer);
         BlockEntry& entry = blockTable[i];
-        entry.blockSize = txr::ReadBE32(blockHeaderBuffer + kBlockSizeAt);
-        entry.tableOffset = txr::ReadBE32(blockHeaderBuffer + kTableOffsetAt);
-        entry.firstCode = blockHeaderBuffer[kFirstCodeAt];
-        entry.lastCode = blockHeaderBuffer[kLastCodeAt];
+        entry.blockSize = header.blockSize;
+        entry.tableOffset = header.tableOffset;
+        entry.firstCode = header.firstCode;
+        entry.lastCode = header.lastCode;
         runningOffset += entry.blockSize;
         if (i + 1 < kBlockTableSize) blockTable[i + 1].blockStart = runningOffset;
     }
@@ -193,61 +171,46 @@ void CGeneraterA::Searchaddr() {
 void CGeneraterA::Getcode() {
     if (fontType >= kBlockTableSize) return;
     const BlockEntry& block = blockTable[fontType];
-    filePos = block.blockStart + block.tableOffset;
+    const std::uint64_t tablePosition = block.blockStart + block.tableOffset;
+    filePos = tablePosition;
     if (charCode < block.firstCode || charCode > block.lastCode) return;
-    const auto entryIndex = static_cast<std::size_t>(charCode - block.firstCode) * 4;
-    filePos += entryIndex;
-    txr::GlyphMemo* memo = glyphMemo && glyphMemo->serves(fontFile) ? glyphMemo.get() : nullptr;
-    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
-        return readAt(fontFile, position, out, count);
-    };
+    const auto entryIndex = static_cast<std::size_t>(charCode - block.firstCode);
+    filePos += entryIndex * CodeTableEntry::kSize;
+    const txr::FontFileReader read(glyphMemo.get(), fontFile);
 
-    unsigned char tableEntry[4];
-    if (memo != nullptr) {
-        // The whole table in one read: the bytes of each entry are the same.
-        std::size_t delivered = 0;
-        const std::size_t tableSize = (std::size_t{block.lastCode} - block.firstCode + 1) * 4;
-        const unsigned char* table =
-            memo->table(block.blockStart + block.tableOffset, tableSize, delivered, read);
-        if (delivered < entryIndex + sizeof tableEntry) return;
-        std::memcpy(tableEntry, table + entryIndex, sizeof tableEntry);
-    } else if (readAt(fontFile, filePos, tableEntry, sizeof tableEntry) != sizeof tableEntry) {
-        return;
-    }
-    const std::uint32_t recordOffset = txr::ReadBE32(tableEntry);
+    const std::size_t tableSize =
+        (std::size_t{block.lastCode} - block.firstCode + 1) * CodeTableEntry::kSize;
+    std::uint32_t recordOffset = 0;
+    if (!read.codeTableEntry(tablePosition, tableSize, entryIndex, recordOffset)) return;
     if (recordOffset == 0) return;
 
     filePos = block.blockStart + recordOffset;
-    // Header and rows in one read of the longest record there can be.
     const unsigned char* record = nullptr;
     std::size_t delivered = 0;
-    unsigned char header[kGlyphHeaderSize];
-    if (memo != nullptr) {
-        record = memo->record(charCode, filePos, kLongestRecord, delivered, read);
-        if (delivered < sizeof header) return;
-        std::memcpy(header, record, sizeof header);
-    } else if (readAt(fontFile, filePos, header, sizeof header) != sizeof header) {
+    unsigned char headerBytes[GlyphHeader::kSize];
+    if (!read.glyphRecord(charCode, filePos, kLongestRecord, headerBytes, sizeof headerBytes,
+                          record, delivered)) {
         return;
     }
-    const unsigned width = header[kWidthAt];
-    const unsigned rows = header[kRowsAt];
-    const unsigned short bytesPerRow = rowBytesForWidth(width);
-    if (width > kMaxGlyphWidth || rows * bytesPerRow > unsigned{kGlyphBufferSize}) return;
+    const GlyphHeader header = GlyphHeader::read(headerBytes);
+    const unsigned short bytesPerRow = rowBytesForWidth(header.width);
+    if (header.width > kMaxGlyphWidth ||
+        unsigned{header.rows} * bytesPerRow > unsigned{kGlyphBufferSize})
+        return;
 
-    std::memcpy(glyphHeaderBuffer, header, sizeof header);
-    filePos += header[kBitsOffsetAt];
+    std::memcpy(glyphHeaderBuffer, headerBytes, sizeof headerBytes);
+    filePos += header.bitsOffset;
     rowBytes = bytesPerRow;
-    if (memo == nullptr) {
-        loadRows(fontFile, filePos, rowBytes, rows, glyphBuffer);
-    } else if (rows > 0) {
-        copyRows(record, delivered, header[kBitsOffsetAt], std::size_t{rowBytes} * rows,
+    if (!read.memoised()) {
+        loadRows(fontFile, filePos, rowBytes, header.rows, glyphBuffer);
+    } else if (header.rows > 0) {
+        copyRows(record, delivered, header.bitsOffset, std::size_t{rowBytes} * header.rows,
                  glyphBuffer);
     }
 }
 
 void CGeneraterA::releaseFontFile() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
+    fontFile.close();
     if (glyphMemo) glyphMemo->close();
     fetchCount = 0;
 }
@@ -262,7 +225,8 @@ void CGeneraterA::ClearBuffer() {
 }
 
 void CGeneraterA::ClearFontHead() {
-    for (std::size_t field : {std::size_t{0}, std::size_t{1}, kRowsAt, kWidthAt}) {
+    for (std::size_t field : {GlyphHeader::kLeftOffsetAt, GlyphHeader::kAscentAt,
+                              GlyphHeader::kRowsAt, GlyphHeader::kWidthAt}) {
         glyphHeaderBuffer[field] = 0;
     }
 }

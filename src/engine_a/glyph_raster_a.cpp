@@ -2,20 +2,14 @@
 #include <cstdint>
 #include <limits>
 
-#include "common/big_endian.h"
 #include "common/one_bit_rows.h"
+#include "engine_a/font_file_a.h"
 #include "txr/GeneraterA.h"
 
 namespace {
 
-constexpr std::size_t kBaseLineAt = 38;
-constexpr std::size_t kCellWidthAt = 40;
-constexpr std::size_t kCellHeightAt = 42;
-constexpr std::size_t kLeftOffsetAt = 0;
-constexpr std::size_t kAscentAt = 1;
-constexpr std::size_t kRowsAt = 4;
-constexpr std::size_t kWidthAt = 5;
-constexpr std::size_t kAdvanceAt = 6;
+using txr::engine_a::BlockHeader;
+using txr::engine_a::GlyphHeader;
 
 bool isRowClass(int rowBits) {
     return rowBits == 16 || rowBits == 32 || rowBits == 48 || rowBits == 64 || rowBits == 80;
@@ -28,7 +22,7 @@ bool fitsInt(std::int64_t value) {
 }  // namespace
 
 void CGeneraterA::BuildBMP() {
-    const int rows = glyphHeaderBuffer[kRowsAt];
+    const int rows = GlyphHeader::read(glyphHeaderBuffer).rows;
     bitmapInfo = txr::MonoBitmapInfo::ofSize(
         rowBits, rows, static_cast<DWORD>(rows) * static_cast<DWORD>(rowBits));
 
@@ -49,35 +43,36 @@ void CGeneraterA::BuildBMP() {
 }
 
 int CGeneraterA::GetCellW() {
-    return txr::ReadBE16(blockHeaderBuffer + kCellWidthAt);
+    return BlockHeader::read(blockHeaderBuffer).cellWidth;
 }
 
 int CGeneraterA::GetCellH() {
-    return txr::ReadBE16(blockHeaderBuffer + kCellHeightAt);
+    return BlockHeader::read(blockHeaderBuffer).cellHeight;
 }
 
 int CGeneraterA::GetBaseLine() {
-    return txr::ReadBE16(blockHeaderBuffer + kBaseLineAt);
+    return BlockHeader::read(blockHeaderBuffer).baseLine;
 }
 
 int CGeneraterA::GetDelta() {
-    return txr::ReadBE16(glyphHeaderBuffer + kAdvanceAt);
+    return GlyphHeader::read(glyphHeaderBuffer).advance;
 }
 
 int CGeneraterA::GetLoffSet() {
-    return static_cast<signed char>(glyphHeaderBuffer[kLeftOffsetAt]);
+    return GlyphHeader::read(glyphHeaderBuffer).leftOffset;
 }
 
 void CGeneraterA::DrawOneword(CDC* dc, int x, int y) {
     if (dc == nullptr) return;
-    const std::int64_t width = glyphHeaderBuffer[kWidthAt];
-    const std::int64_t rows = glyphHeaderBuffer[kRowsAt];
+    const GlyphHeader glyph = GlyphHeader::read(glyphHeaderBuffer);
+    const std::int64_t width = glyph.width;
+    const std::int64_t rows = glyph.rows;
     const BITMAPINFOHEADER& header = bitmapInfo.bmiHeader;
     if (width == 0 || rows == 0 || width > header.biWidth || rows > header.biHeight) return;
     if (dibBits.size() < txr::dibStride(header.biWidth) * static_cast<std::size_t>(header.biHeight))
         return;
 
-    const std::int64_t ascent = static_cast<signed char>(glyphHeaderBuffer[kAscentAt]);
+    const std::int64_t ascent = glyph.ascent;
     // Fonts above 16 count the baseline from the cell's top, the others from its bottom.
     const std::int64_t top = glyphFont > 16 ? std::int64_t{GetBaseLine()} - ascent + y
                                             : std::int64_t{GetCellH()} - GetBaseLine() - ascent + y;

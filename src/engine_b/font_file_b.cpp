@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/checked_read.h"
 #include "common/glyph_memo.h"
 #include "engine_b/catalogue.h"
 #include "engine_b/code_tables.h"
@@ -15,65 +16,21 @@ namespace eb = txr::engine_b;
 
 CGeneraterB::CGeneraterB() = default;
 
-CGeneraterB::CGeneraterB(const CGeneraterB& other) {
-    *this = other;
-}
-
-CGeneraterB& CGeneraterB::operator=(const CGeneraterB& other) {
-    if (this == &other) return *this;
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
-    if (glyphMemo) glyphMemo->close();
-    fontCache = other.fontCache;
-    scaleH = other.scaleH;
-    scaleV = other.scaleV;
-    rowBits = other.rowBits;
-    invert = other.invert;
-    resolution = other.resolution;
-    charSet = other.charSet;
-    std::memcpy(glyphBuffer, other.glyphBuffer, sizeof glyphBuffer);
-    dibBits = other.dibBits;
-    flippedRows = other.flippedRows;
-    fontOffset = other.fontOffset;
-    extra1 = other.extra1;
-    extra2 = other.extra2;
-    cellWidth = other.cellWidth;
-    cellHeight = other.cellHeight;
-    extra3 = other.extra3;
-    rowBytes = other.rowBytes;
-    extra4 = other.extra4;
-    extra5 = other.extra5;
-    extra6 = other.extra6;
-    extra7 = other.extra7;
-    codeTable = other.codeTable;
-    codeTableLength = other.codeTableLength;
-    firstCode = other.firstCode;
-    lastCode = other.lastCode;
-    extra8 = other.extra8;
-    fontPath = other.fontPath;
-    bitmapInfo = other.bitmapInfo;
-    codeIndex = other.codeIndex;
-    fontType = other.fontType;
-    glyphOffset = other.glyphOffset;
-    return *this;
-}
-
-CGeneraterB::~CGeneraterB() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-}
+// The stream and the memo start closed in a copy (their own copy operations see to it).
+CGeneraterB::CGeneraterB(const CGeneraterB& other) = default;
+CGeneraterB& CGeneraterB::operator=(const CGeneraterB& other) = default;
+CGeneraterB::~CGeneraterB() = default;
 
 void CGeneraterB::TXRB() {
     const char* name = resolution == 203 ? "B.bin" : resolution == 300 ? "B300.bin" : nullptr;
     if (name == nullptr) return;
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
-    if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+    fontFile.close();
+    glyphMemo.make();
     fontFile = glyphMemo->openFile(fontPath.str() + name, fontCache, txr::openFontFile);
 }
 
 void CGeneraterB::releaseFontFile() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
+    fontFile.close();
     if (glyphMemo) glyphMemo->close();
 }
 
@@ -140,10 +97,7 @@ void CGeneraterB::getcode() {
     const long position = static_cast<long>(fontOffset + static_cast<unsigned long>(glyphOffset));
     const std::size_t wanted =
         std::min<std::size_t>(std::size_t{rowBytes} * cellHeight, kGlyphBufferSize);
-    auto read = [this](std::uint64_t at, unsigned char* out, std::size_t count) -> std::size_t {
-        if (std::fseek(fontFile, static_cast<long>(at), SEEK_SET) != 0) return 0;
-        return std::fread(out, 1, count, fontFile);
-    };
+    const txr::FontFileReader read(nullptr, fontFile);
     // Bytes the file does not deliver keep their previous value, so read aside first.
     if (served) {
         std::size_t delivered = 0;

@@ -5,33 +5,24 @@
 #include <limits>
 #include <string>
 
-#include "common/big_endian.h"
+#include "common/checked_read.h"
 #include "common/glyph_memo.h"
+#include "engine_z/font_file_z.h"
 #include "platform/file_calls.h"
 #include "txr/GeneraterZ.h"
 
 namespace txr {
 namespace {
 
-constexpr int kGlyphHeaderSize = 10;
-constexpr unsigned long kTableOffset = 104;
+using engine_z::BlockHeader;
+using engine_z::CodeTableEntry;
+using engine_z::GlyphHeader;
+
 constexpr int kLastFontNumber = 8;
 constexpr int kWidestGlyph = 48;  // widest glyph whose rows fit the 6 stored bytes per row
 
-// Every file offset is computed in 64 bits; one that fseek cannot take is a failed seek.
-bool seekTo(std::FILE* file, std::uint64_t position) {
-    if (file == nullptr ||
-        position > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
-        return false;
-    }
-    return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
-}
-
-// Reads up to `count` bytes at `position`; returns how many arrived (0 when the seek fails).
-std::size_t readAt(std::FILE* file, std::uint64_t position, unsigned char* out, std::size_t count) {
-    if (!seekTo(file, position)) return 0;
-    return std::fread(out, 1, count, file);
-}
+// ClearBuffer empties this much of glyphBuffer, not all of it: the bytes after it stay as they are.
+constexpr std::size_t kClearedGlyphBytes = 256;
 
 // Offsets kept in the directory's unsigned long fields; where that is 32 bits wide a block start
 // beyond it saturates, which no seek can reach.
@@ -53,8 +44,7 @@ int rowBitsForWidth(unsigned width) {
 }
 
 // A glyph record read whole: the header and at most a full glyphBuffer of rows.
-constexpr std::size_t kLongestRecord = kGlyphHeaderSize + CGeneraterZ::kGlyphBufferSize;
-constexpr std::size_t kCodeTableSize = 256 * 4;
+constexpr std::size_t kLongestRecord = GlyphHeader::kSize + CGeneraterZ::kGlyphBufferSize;
 
 bool directoryCovers(int fontType) {
     return fontType >= 0 && fontType <= CGeneraterZ::kBlockTableSize - 2;
@@ -69,6 +59,7 @@ CGeneraterZ::CGeneraterZ(const CGeneraterZ& other) {
     *this = other;
 }
 
+// Field by field: the copy starts closed with fetchCount 0, which a plain int cannot see to.
 CGeneraterZ& CGeneraterZ::operator=(const CGeneraterZ& other) {
     if (this == &other) return *this;
     releaseFontFile();
@@ -94,9 +85,7 @@ CGeneraterZ& CGeneraterZ::operator=(const CGeneraterZ& other) {
     return *this;
 }
 
-CGeneraterZ::~CGeneraterZ() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-}
+CGeneraterZ::~CGeneraterZ() = default;
 
 int CGeneraterZ::SetFonttype(int fontNumber) {
     if (fontNumber < 0 || fontNumber > txr::kLastFontNumber) return 0;
@@ -124,31 +113,28 @@ int CGeneraterZ::SetScaleV(int scale) {
 void CGeneraterZ::TXRZ() {
     if (fetchCount == 0) {
         // A stream left open by a caller that only reset fetchCount would otherwise leak.
-        if (fontFile != nullptr) std::fclose(fontFile);
-        fontFile = nullptr;
-        if (!glyphMemo) glyphMemo = std::make_unique<txr::GlyphMemo>();
+        fontFile.close();
+        glyphMemo.make();
         fontFile = glyphMemo->openFile(fontPath.str() + "Z.bin", fontCache, txr::openFontFile);
         Searchaddr();
     }
     ++fetchCount;
     GetCode();
-    rowBits = txr::rowBitsForWidth(txr::ReadBE16(glyphHeaderBuffer + 2));
+    rowBits = txr::rowBitsForWidth(txr::GlyphHeader::read(glyphHeaderBuffer).width);
 }
 
 void CGeneraterZ::Searchaddr() {
     std::fill(std::begin(blockTable), std::end(blockTable), BlockEntry{});
     std::memset(blockHeaderBuffer, 0, sizeof blockHeaderBuffer);
     if (!txr::directoryCovers(fontType)) return;
-    auto read = [this](std::uint64_t position, unsigned char* out, std::size_t count) {
-        return txr::readAt(fontFile, position, out, count);
-    };
+    const txr::FontFileReader read(nullptr, fontFile);
     txr::readThrough(glyphMemo.get(), fontFile, 0, blockHeaderBuffer, sizeof blockHeaderBuffer,
                      read);
     std::uint64_t running = 0;
     for (int i = 0; i <= fontType; ++i) {
         BlockEntry& entry = blockTable[i];
-        entry.blockSize = txr::ReadBE32(blockHeaderBuffer);
-        entry.tableOffset = txr::kTableOffset;
+        entry.blockSize = txr::BlockHeader::read(blockHeaderBuffer).blockSize;
+        entry.tableOffset = txr::BlockHeader::kCodeTableAt;
         running += entry.blockSize;
         blockTable[i + 1].blockStart = txr::toDirectoryOffset(running);
         if (i < fontType) {
@@ -162,48 +148,32 @@ void CGeneraterZ::Searchaddr() {
 void CGeneraterZ::GetCode() {
     if (!txr::directoryCovers(fontType)) return;
     const BlockEntry& block = blockTable[fontType];
-    std::uint64_t position = std::uint64_t{block.blockStart} + block.tableOffset;
-    filePos = txr::toDirectoryOffset(position);
+    const std::uint64_t tablePosition = std::uint64_t{block.blockStart} + block.tableOffset;
+    filePos = txr::toDirectoryOffset(tablePosition);
     if (charCode < 0 || charCode > 255) return;
 
-    const std::uint64_t tablePosition = position;
-    position += static_cast<std::uint64_t>(charCode) * 4;
-    filePos = txr::toDirectoryOffset(position);
-    txr::GlyphMemo* memo = glyphMemo && glyphMemo->serves(fontFile) ? glyphMemo.get() : nullptr;
-    auto read = [this](std::uint64_t at, unsigned char* out, std::size_t count) {
-        return txr::readAt(fontFile, at, out, count);
-    };
-
-    unsigned char entry[4] = {};
-    if (memo != nullptr) {
-        // The whole table in one read: the bytes of each entry are the same.
-        std::size_t delivered = 0;
-        const unsigned char* table =
-            memo->table(tablePosition, txr::kCodeTableSize, delivered, read);
-        const auto entryIndex = static_cast<std::size_t>(charCode) * 4;
-        if (delivered < entryIndex + sizeof entry) return;
-        std::memcpy(entry, table + entryIndex, sizeof entry);
-    } else if (txr::readAt(fontFile, position, entry, sizeof entry) != sizeof entry) {
+    const auto entryIndex = static_cast<std::size_t>(charCode);
+    filePos = txr::toDirectoryOffset(tablePosition + entryIndex * txr::CodeTableEntry::kSize);
+    const txr::FontFileReader read(glyphMemo.get(), fontFile);
+    std::uint32_t recordOffset = 0;
+    if (!read.codeTableEntry(tablePosition, txr::CodeTableEntry::kTableSize, entryIndex,
+                             recordOffset)) {
         return;
     }
-    const std::uint32_t recordOffset = txr::ReadBE32(entry);
     if (recordOffset == 0) return;
 
-    position = std::uint64_t{recordOffset} + block.blockStart;
+    std::uint64_t position = std::uint64_t{recordOffset} + block.blockStart;
     filePos = txr::toDirectoryOffset(position);
-    // Header and rows in one read of the longest record there can be.
     const unsigned char* record = nullptr;
     std::size_t delivered = 0;
-    unsigned char header[txr::kGlyphHeaderSize];
-    if (memo != nullptr) {
-        record = memo->record(charCode, position, txr::kLongestRecord, delivered, read);
-        if (delivered < sizeof header) return;
-        std::memcpy(header, record, sizeof header);
-    } else if (txr::readAt(fontFile, position, header, sizeof header) != sizeof header) {
+    unsigned char headerBytes[txr::GlyphHeader::kSize];
+    if (!read.glyphRecord(charCode, position, txr::kLongestRecord, headerBytes, sizeof headerBytes,
+                          record, delivered)) {
         return;
     }
-    const unsigned width = txr::ReadBE16(header + 2);
-    const unsigned rows = txr::ReadBE16(header);
+    const txr::GlyphHeader header = txr::GlyphHeader::read(headerBytes);
+    const unsigned width = header.width;
+    const unsigned rows = header.rows;
     const int newRowBytes = txr::rowBytesForWidth(width);
     // Glyphs whose rows cannot be held are refused whole, as if the code had none.
     if (width > txr::kWidestGlyph ||
@@ -211,26 +181,25 @@ void CGeneraterZ::GetCode() {
         return;
     }
 
-    std::memcpy(glyphHeaderBuffer, header, sizeof header);
+    std::memcpy(glyphHeaderBuffer, headerBytes, sizeof headerBytes);
     charW = static_cast<unsigned short>(width);
     charH = static_cast<unsigned short>(rows);
     rowBytes = newRowBytes;
-    position += txr::kGlyphHeaderSize;
+    position += txr::GlyphHeader::kSize;
     filePos = txr::toDirectoryOffset(position);
-    if (memo == nullptr) {
+    if (!read.memoised()) {
         showimg(filePos, static_cast<unsigned short>(rowBytes), charH);
     } else if (charH > 0) {
         // As showimg does: rows the file did not deliver are paper.
         const std::size_t wanted = std::size_t{charH} * static_cast<std::size_t>(rowBytes);
-        const std::size_t present = std::min(delivered - sizeof header, wanted);
+        const std::size_t present = std::min(delivered - sizeof headerBytes, wanted);
         std::memset(glyphBuffer, 0, wanted);
-        std::memcpy(glyphBuffer, record + sizeof header, present);
+        std::memcpy(glyphBuffer, record + sizeof headerBytes, present);
     }
 }
 
 void CGeneraterZ::releaseFontFile() {
-    if (fontFile != nullptr) std::fclose(fontFile);
-    fontFile = nullptr;
+    fontFile.close();
     if (glyphMemo) glyphMemo->close();
     fetchCount = 0;
 }
@@ -246,7 +215,7 @@ void CGeneraterZ::showimg(unsigned long filePosition, unsigned short bytesPerRow
 }
 
 void CGeneraterZ::ClearBuffer() {
-    std::memset(glyphBuffer, 0, 256);
+    std::memset(glyphBuffer, 0, txr::kClearedGlyphBytes);
 }
 
 void CGeneraterZ::ClearFontHead() {

@@ -5,8 +5,8 @@
 #include <limits>
 #include <vector>
 
-#include "common/big_endian.h"
 #include "common/one_bit_rows.h"
+#include "engine_z/font_file_z.h"
 #include "txr/GeneraterZ.h"
 
 namespace txr {
@@ -44,35 +44,35 @@ void CGeneraterZ::BuildBMP() {
 }
 
 int CGeneraterZ::GetCellW() {
-    return txr::ReadBE16(blockHeaderBuffer + 30);
+    return txr::engine_z::BlockHeader::read(blockHeaderBuffer).cellWidth;
 }
 
 int CGeneraterZ::GetCellH() {
-    return txr::ReadBE16(blockHeaderBuffer + 28);
+    return txr::engine_z::BlockHeader::read(blockHeaderBuffer).cellHeight;
 }
 
 int CGeneraterZ::GetBase() {
-    return txr::ReadBE16(blockHeaderBuffer + 32);
+    return txr::engine_z::BlockHeader::read(blockHeaderBuffer).baseLine;
 }
 
 int CGeneraterZ::GetCharW() {
-    return txr::ReadBE16(glyphHeaderBuffer + 2);
+    return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).width;
 }
 
 int CGeneraterZ::GetCharH() {
-    return txr::ReadBE16(glyphHeaderBuffer);
+    return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).rows;
 }
 
 int CGeneraterZ::GetCharLoff() {
-    return txr::ReadBE16(glyphHeaderBuffer + 4);
+    return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).leftOffset;
 }
 
 int CGeneraterZ::GetCharToff() {
-    return txr::ReadBE16(glyphHeaderBuffer + 6);
+    return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).topOffset;
 }
 
 int CGeneraterZ::GetCharDelta() {
-    return txr::ReadBE16(glyphHeaderBuffer + 8);
+    return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).advance;
 }
 
 void CGeneraterZ::DrawOneword(CDC* dc, int x, int y) {

@@ -11,7 +11,7 @@
 
 namespace txr {
 
-std::size_t OneBitImage::stride() const {
+std::size_t BmpRowsImage::stride() const {
     return dibStride(width);
 }
 
@@ -37,8 +37,8 @@ void fetchDots(CBitmap* bitmap, CDC* dc, int width, int height, std::uint8_t* ro
 
 }  // namespace
 
-OneBitImage readBitmapDots(CBitmap* bitmap, CDC* dc) {
-    OneBitImage image;
+BmpRowsImage readBitmapDots(CBitmap* bitmap, CDC* dc) {
+    BmpRowsImage image;
     if (!bitmapSize(bitmap, image.width, image.height)) return image;
     image.rows.assign(image.stride() * static_cast<std::size_t>(image.height), 0);
     fetchDots(bitmap, dc, image.width, image.height, image.rows.data());
@@ -157,9 +157,9 @@ void turnInto(const std::uint8_t* rows, int width, int height, int quarterTurns,
     }
 }
 
-OneBitImage turnClockwise(const OneBitImage& image, int quarterTurns) {
+BmpRowsImage turnClockwise(const BmpRowsImage& image, int quarterTurns) {
     const bool across = (quarterTurns & 1) != 0;
-    OneBitImage turned;
+    BmpRowsImage turned;
     turned.width = across ? image.height : image.width;
     turned.height = across ? image.width : image.height;
     turned.rows.assign(turned.stride() * static_cast<std::size_t>(turned.height), 0);
@@ -177,15 +177,17 @@ std::vector<std::uint8_t> turnedBmpFile(const std::uint8_t* rows, int width, int
             dibStride(turnedWidth) * static_cast<std::size_t>(std::max(turnedHeight, 0)),
         0);
     writeOneBitBmpHeader(file.data(), turnedWidth, turnedHeight);
-    if (colourTable != nullptr) std::memcpy(file.data() + 54, colourTable, 2 * sizeof(RGBQUAD));
+    if (colourTable != nullptr)
+        std::memcpy(file.data() + kBmpColourTableAt, colourTable, 2 * sizeof(RGBQUAD));
     turnInto(rows, width, height, quarterTurns, file.data() + kOneBitBmpHeaderSize);
     return file;
 }
 
-std::vector<std::uint8_t> bmpFileBytes(const OneBitImage& image, const RGBQUAD* colourTable) {
+std::vector<std::uint8_t> bmpFileBytes(const BmpRowsImage& image, const RGBQUAD* colourTable) {
     std::vector<std::uint8_t> bytes(kOneBitBmpHeaderSize + image.rows.size());
     writeOneBitBmpHeader(bytes.data(), image.width, image.height);
-    if (colourTable != nullptr) std::memcpy(bytes.data() + 54, colourTable, 2 * sizeof(RGBQUAD));
+    if (colourTable != nullptr)
+        std::memcpy(bytes.data() + kBmpColourTableAt, colourTable, 2 * sizeof(RGBQUAD));
     if (!image.rows.empty()) {
         std::memcpy(bytes.data() + kOneBitBmpHeaderSize, image.rows.data(), image.rows.size());
     }
@@ -198,7 +200,7 @@ void writeWholeFile(const char* path, const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> stringBmpFile(CBitmap* bitmap, CDC* dc, int quarterTurns) {
     if ((quarterTurns & 3) == 0) return bitmapBmpFile(bitmap, dc);
-    const OneBitImage image = readBitmapDots(bitmap, dc);
+    const BmpRowsImage image = readBitmapDots(bitmap, dc);
     return turnedBmpFile(image.rows.data(), image.width, image.height, quarterTurns);
 }
 

@@ -156,7 +156,6 @@ bool layOutFamily2(CTXR& txr, CDC* dc, const unsigned char* text, int length, Pa
         engine.TXRZ();
         engine.BuildBMP();
         if (!budget.spend(engine)) return false;
-        engine.GetCharDelta();
         engine.DrawOneword(dc, txr.penX, 0);
         txr.penX = advancedPen(txr.penX, engine.GetCharDelta());
         engine.ClearBuffer();
@@ -256,12 +255,11 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text) {
         }
     }
     text.UnlockBuffer();
-    txr.lastDrawingMade_ = drawn;
     return drawn;
 }
 
-bool renderStringImage(CTXR& txr, CString text, OneBitImage& image) {
-    image = OneBitImage{};
+bool renderStringImage(CTXR& txr, CString text, BmpRowsImage& image) {
+    image = BmpRowsImage{};
     if (txr.fontReady == 0) return false;
     FontFilesClosed closer(txr);
     CWindowDC screen(nullptr);
@@ -282,7 +280,7 @@ std::uint8_t lastDotsMask(int width) {
 
 }  // namespace
 
-StringImage inkImage(const OneBitImage& image) {
+StringImage inkImage(const BmpRowsImage& image) {
     StringImage ink;
     if (image.width <= 0 || image.height <= 0) return ink;
     ink.width = image.width;
@@ -299,8 +297,8 @@ StringImage inkImage(const OneBitImage& image) {
     return ink;
 }
 
-OneBitImage storedImage(const StringImage& image) {
-    OneBitImage stored;
+BmpRowsImage storedImage(const StringImage& image) {
+    BmpRowsImage stored;
     if (image.empty()) return stored;
     stored.width = image.width;
     stored.height = image.height;
@@ -316,17 +314,14 @@ OneBitImage storedImage(const StringImage& image) {
     return stored;
 }
 
+int exchangedQuarterTurns(int turns) {
+    if (turns == 1) return 3;
+    if (turns == 3) return 1;
+    return turns;
+}
+
 int clockwiseTurns(int storedRotation) {
-    switch (storedRotation) {
-        case 1:
-            return 3;
-        case 2:
-            return 2;
-        case 3:
-            return 1;
-        default:
-            return 0;
-    }
+    return storedRotation >= 0 && storedRotation <= 3 ? exchangedQuarterTurns(storedRotation) : 0;
 }
 
 }  // namespace txr
@@ -350,7 +345,8 @@ void CTXR::FontOut(CDC* pDC, int x, int y, CString text) {
     if (fontReady == 0) return;
     txr::FontFilesClosed closer(*this);
     txr::StringBitmap target(pDC != nullptr ? pDC->m_hDC : nullptr);
-    if (!txr::drawString(*this, target, text)) return;
+    lastDrawingMade_ = txr::drawString(*this, target, text);
+    if (!lastDrawingMade_) return;
     const std::vector<std::uint8_t> file =
         txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation));
     if (stagingFile_) {
@@ -384,39 +380,17 @@ void CTXR::GetBmpFile(CString path, CString text) {
     txr::FontFilesClosed closer(*this);
     CWindowDC screen(nullptr);
     txr::StringBitmap target(screen.m_hDC);
-    if (!txr::drawString(*this, target, text)) return;
-    CreateBMP(target.bitmap(), target.dc(), rotation, path);
+    lastDrawingMade_ = txr::drawString(*this, target, text);
+    if (!lastDrawingMade_) return;
+    txr::writeWholeFile(
+        path, txr::stringBmpFile(target.bitmap(), target.dc(), txr::clockwiseTurns(rotation)));
 }
 
 txr::StringImage CTXR::GetStringImage(CString text) {
-    txr::OneBitImage image;
-    if (!txr::renderStringImage(*this, text, image)) return txr::StringImage{};
+    // A selection not accepted leaves LastDrawingMade as the last ready call set it.
+    if (fontReady == 0) return txr::StringImage{};
+    txr::BmpRowsImage image;
+    lastDrawingMade_ = txr::renderStringImage(*this, text, image);
+    if (!lastDrawingMade_) return txr::StringImage{};
     return txr::inkImage(image);
-}
-
-int CTXR::CreateBMP(CBitmap* bitmap, CDC* dc, int storedRotation, const char* path) {
-    const int turns = txr::clockwiseTurns(storedRotation);
-    if (turns == 0) {
-        txr::writeWholeFile(path, txr::bitmapBmpFile(bitmap, dc));
-        return 0;
-    }
-    txr::OneBitImage image = txr::readBitmapDots(bitmap, dc);
-    std::vector<std::uint8_t> header =
-        txr::bmpFileBytes(txr::OneBitImage{image.width, image.height, {}});
-    BITMAPFILEHEADER fileHeader;
-    std::memcpy(&fileHeader, header.data(), sizeof fileHeader);
-    txr::MonoBitmapInfo info;
-    std::memcpy(&info, header.data() + sizeof fileHeader, sizeof info);
-    BmpRotate(static_cast<unsigned short>(turns), &fileHeader, info.get(), image.rows.data(), path);
-    return 0;
-}
-
-void CTXR::BmpRotate(unsigned short quarterTurns, BITMAPFILEHEADER* fileHeader, BITMAPINFO* info,
-                     unsigned char* bits, const char* path) {
-    (void)fileHeader;
-    RGBQUAD colours[2];
-    std::memcpy(colours, reinterpret_cast<const unsigned char*>(info) + sizeof(BITMAPINFOHEADER),
-                sizeof colours);
-    txr::writeWholeFile(path, txr::turnedBmpFile(bits, info->bmiHeader.biWidth,
-                                                 info->bmiHeader.biHeight, quarterTurns, colours));
 }

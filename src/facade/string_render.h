@@ -48,14 +48,17 @@ bool drawString(CTXR& txr, StringBitmap& target, CString& text);
 
 // The same drawing, read back and turned as the selection says: what GetBmpFile would write.
 // False (and `image` empty) when GetBmpFile would write nothing.
-bool renderStringImage(CTXR& txr, CString text, OneBitImage& image);
+bool renderStringImage(CTXR& txr, CString text, BmpRowsImage& image);
 
 // The same dots top row first, a set bit where the printer prints black (see StringImage).
-StringImage inkImage(const OneBitImage& image);
+StringImage inkImage(const BmpRowsImage& image);
 // And back: the rows as a BMP stores them.
-OneBitImage storedImage(const StringImage& image);
+BmpRowsImage storedImage(const StringImage& image);
 
-// Quarter turns clockwise for a stored rotation (the caller's 1 and 3 exchanged).
+// CTXR::rotation holds the caller's quarter turns with 1 and 3 exchanged (hosts read the field as
+// stored); the one mapping, its own inverse, serves both ways.
+int exchangedQuarterTurns(int turns);
+// Quarter turns clockwise for a stored rotation; 0 for a value SetFont refused.
 int clockwiseTurns(int storedRotation);
 
 }  // namespace txr

@@ -3,6 +3,7 @@
 
 #include "facade/dib_image.h"
 #include "facade/module_registration.h"
+#include "facade/string_render.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ struct ModuleLifetime {
 };
 const ModuleLifetime kModuleLifetime;
 #endif
-
-int storedRotation(int callerRotation) {
-    if (callerRotation == 1) return 3;
-    if (callerRotation == 3) return 1;
-    return callerRotation;
-}
 
 // Hands font number and scale factors to the family's engine, stopping at the first refusal.
 template <class Engine>
@@ -40,61 +35,10 @@ int selectOnEngine(Engine& engine, int fontType, int scaleH, int scaleV, int rot
 
 }  // namespace
 
-CTXR::CTXR()
-    : engineA(new CGeneraterA),
-      engineB(new CGeneraterB),
-      engineZ(new CGeneraterZ),
-      dibImage(new CDibImage) {}
-
-CTXR::CTXR(const CTXR& other)
-    : engineA(new CGeneraterA(*other.engineA)),
-      engineB(new CGeneraterB(*other.engineB)),
-      engineZ(new CGeneraterZ(*other.engineZ)),
-      textLength(other.textLength),
-      family(other.family),
-      penX(other.penX),
-      stringWidth(other.stringWidth),
-      stringHeight(other.stringHeight),
-      scaleH(other.scaleH),
-      scaleV(other.scaleV),
-      rotation(other.rotation),
-      fontType(other.fontType),
-      invert(other.invert),
-      resolution(other.resolution),
-      fontReady(other.fontReady),
-      dibImage(new CDibImage(*other.dibImage)),
-      stagingFile_(other.stagingFile_),
-      lastDrawingMade_(other.lastDrawingMade_) {}
-
-CTXR& CTXR::operator=(const CTXR& other) {
-    if (this == &other) return *this;
-    *engineA = *other.engineA;
-    *engineB = *other.engineB;
-    *engineZ = *other.engineZ;
-    *dibImage = *other.dibImage;
-    textLength = other.textLength;
-    family = other.family;
-    penX = other.penX;
-    stringWidth = other.stringWidth;
-    stringHeight = other.stringHeight;
-    scaleH = other.scaleH;
-    scaleV = other.scaleV;
-    rotation = other.rotation;
-    fontType = other.fontType;
-    invert = other.invert;
-    resolution = other.resolution;
-    fontReady = other.fontReady;
-    stagingFile_ = other.stagingFile_;
-    lastDrawingMade_ = other.lastDrawingMade_;
-    return *this;
-}
-
-CTXR::~CTXR() {
-    delete engineA;
-    delete engineB;
-    delete engineZ;
-    delete dibImage;
-}
+CTXR::CTXR() = default;
+CTXR::CTXR(const CTXR& other) = default;
+CTXR& CTXR::operator=(const CTXR& other) = default;
+CTXR::~CTXR() = default;
 
 int CTXR::SetFont(int newFamily, int newFontType, int newScaleH, int newScaleV, int newRotation,
                   int newResolution) {
@@ -102,7 +46,7 @@ int CTXR::SetFont(int newFamily, int newFontType, int newScaleH, int newScaleV, 
     fontType = newFontType;
     scaleH = newScaleH;
     scaleV = newScaleV;
-    rotation = storedRotation(newRotation);
+    rotation = txr::exchangedQuarterTurns(newRotation);
     resolution = newResolution;
 
     if (newResolution == 203 || newResolution == 300) {

@@ -1,4 +1,5 @@
-// The pictures the font kit and the tool write out: one-bit images and RGB images, in memory.
+// The colour pictures the font kit and the tool write out, in memory (one-bit pictures are the
+// library's txr::StringImage).
 #pragma once
 
 #include <cstddef>
@@ -6,15 +7,6 @@
 #include <vector>
 
 namespace txr::fontkit {
-
-// A one-bit image: `rows` top first, `stride` bytes each, leftmost dot in the most significant
-// bit; a set bit is ink (written black), a clear bit paper (written white).
-struct OneBitImage {
-    int width = 0;
-    int height = 0;
-    std::size_t stride = 0;
-    std::vector<std::uint8_t> rows;
-};
 
 // An RGB image: width x height pixels, 3 bytes each, rows top first, no padding.
 struct RgbImage {

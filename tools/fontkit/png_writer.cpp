@@ -125,17 +125,16 @@ bool checkSize(const std::string& path, int width, int height, std::string& erro
 }
 
 // The rows of a one-bit image that checkSize accepted; none when they hold too few bytes.
-std::vector<const std::uint8_t*> oneBitRows(const std::string& path, const OneBitImage& image,
+std::vector<const std::uint8_t*> oneBitRows(const std::string& path, const StringImage& image,
                                             std::string& error) {
     std::vector<const std::uint8_t*> rows;
-    const std::size_t needed = (static_cast<std::size_t>(image.width) + 7) / 8;
-    if (image.stride < needed ||
-        image.rows.size() / image.stride < static_cast<std::size_t>(image.height)) {
+    const std::size_t stride = image.stride();
+    if (image.rows.size() / stride < static_cast<std::size_t>(image.height)) {
         error = path + ": the image rows hold fewer bytes than its size needs";
         return rows;
     }
     for (int y = 0; y < image.height; ++y) {
-        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * image.stride);
+        rows.push_back(image.rows.data() + static_cast<std::size_t>(y) * stride);
     }
     return rows;
 }
@@ -146,7 +145,7 @@ bool writesPng() {
     return true;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::string& error,
+bool writeOneBitPng(const std::string& path, const StringImage& image, std::string& error,
                     int dotsPerInch) {
     if (!checkSize(path, image.width, image.height, error)) return false;
     const std::vector<const std::uint8_t*> rows = oneBitRows(path, image, error);
@@ -154,7 +153,7 @@ bool writeOneBitPng(const std::string& path, const OneBitImage& image, std::stri
     return writePng(path, PngKind::OneBitGrey, image.width, image.height, dotsPerInch, rows, error);
 }
 
-std::vector<std::uint8_t> oneBitPngBytes(const OneBitImage& image, std::string& error,
+std::vector<std::uint8_t> oneBitPngBytes(const StringImage& image, std::string& error,
                                          int dotsPerInch) {
     std::vector<std::uint8_t> bytes;
     if (!checkSize("image", image.width, image.height, error)) return bytes;

@@ -18,11 +18,11 @@ bool writesPng() {
     return false;
 }
 
-bool writeOneBitPng(const std::string& path, const OneBitImage&, std::string& error, int) {
+bool writeOneBitPng(const std::string& path, const StringImage&, std::string& error, int) {
     return refuse(path, error);
 }
 
-std::vector<std::uint8_t> oneBitPngBytes(const OneBitImage&, std::string& error, int) {
+std::vector<std::uint8_t> oneBitPngBytes(const StringImage&, std::string& error, int) {
     refuse("image", error);
     return {};
 }

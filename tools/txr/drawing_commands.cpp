@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "commands.h"
-#include "facade/string_render.h"
 #include "image_output.h"
 #include "selection.h"
 #include "temporary_directory.h"
@@ -238,7 +237,9 @@ void fetchGlyph(CTXR& ctxr, int code) {
         default:
             break;
     }
-    closeFontFiles(ctxr);
+    ctxr.engineA->releaseFontFile();
+    ctxr.engineB->releaseFontFile();
+    ctxr.engineZ->releaseFontFile();
 }
 
 struct PreviewOptions {

@@ -82,25 +82,6 @@ void writeLibraryBmp(CTXR& ctxr, const std::string& path, const CString& text) {
     }
 }
 
-fontkit::OneBitImage blackDotRows(const OneBitImage& image) {
-    fontkit::OneBitImage out;
-    out.width = image.width;
-    out.height = image.height;
-    out.stride = (static_cast<std::size_t>(image.width) + 7) / 8;
-    out.rows.assign(out.stride * static_cast<std::size_t>(image.height), 0);
-    const std::size_t sourceStride = image.stride();
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* source =
-            image.rows.data() + static_cast<std::size_t>(image.height - 1 - y) * sourceStride;
-        std::uint8_t* target = out.rows.data() + static_cast<std::size_t>(y) * out.stride;
-        for (int x = 0; x < image.width; ++x) {
-            const auto mask = static_cast<std::uint8_t>(0x80u >> (x % 8));
-            if ((source[x / 8] & mask) == 0) target[x / 8] |= mask;
-        }
-    }
-    return out;
-}
-
 std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image) {
     constexpr std::uint64_t kHeaders = 54;
     const std::uint64_t stride = (static_cast<std::uint64_t>(image.width) * 3 + 3) / 4 * 4;
@@ -143,7 +124,7 @@ std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image) {
     return bytes;
 }
 
-void writePng(const std::string& path, const fontkit::OneBitImage& image, int dotsPerInch) {
+void writePng(const std::string& path, const StringImage& image, int dotsPerInch) {
     std::string error;
     if (!fontkit::writeOneBitPng(path, image, error, dotsPerInch)) {
         throw ToolError(kExitFailed, error);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "facade/bmp_writer.h"
 #include "fontkit/images.h"
 #include "txr/TXR.h"
+#include "txr/string_image.h"
 
 namespace txr::tool {
 
@@ -26,10 +26,6 @@ std::string outputOptionHelp(const std::string& what);
 // when the file cannot be written (no file is left behind) or the library drew nothing.
 void writeLibraryBmp(CTXR& ctxr, const std::string& path, const CString& text);
 
-// The library's picture (bottom-up rows, a set bit white) as top-down rows with a set bit for
-// each black dot: the picture a one-bit PNG shows.
-fontkit::OneBitImage blackDotRows(const OneBitImage& image);
-
 // A colour picture as an uncompressed 24-bit BMP: 54 bytes of headers, rows bottom-up, blue,
 // green and red bytes, each row padded with zeros to a multiple of 4 bytes. Empty when the file
 // would not fit the format's 32-bit sizes.
@@ -37,7 +33,7 @@ std::vector<std::uint8_t> colourBmpBytes(const fontkit::RgbImage& image);
 
 // Throw ToolError(kExitFailed) with the path and the reason when the file cannot be written. A
 // PNG records `dotsPerInch` when it is above 0 (BMP files keep the library's 120 dots per metre).
-void writePng(const std::string& path, const fontkit::OneBitImage& image, int dotsPerInch);
+void writePng(const std::string& path, const StringImage& image, int dotsPerInch);
 // As BMP or PNG by the name's ending (see imageFormatOf).
 void writePicture(const std::string& path, const fontkit::RgbImage& image, int dotsPerInch = 0);
 

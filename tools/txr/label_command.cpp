@@ -86,12 +86,7 @@ void runLabel(const LabelOptions& options) {
         fontkit::writeFileAtomically(options.output, bmpFileOf(image));
         return;
     }
-    fontkit::OneBitImage png;
-    png.width = image.width;
-    png.height = image.height;
-    png.stride = image.stride();
-    png.rows = image.rows;
-    writePng(options.output, png, description.label->dpi());
+    writePng(options.output, image, description.label->dpi());
 }
 
 }  // namespace

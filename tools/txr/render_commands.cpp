@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "facade/string_render.h"
 #include "fontkit/optional_libraries.h"
 #include "image_output.h"
 #include "selection.h"
@@ -31,11 +30,11 @@ void runRender(const RenderOptions& options) {
         writeLibraryBmp(renderer.ctxr(), options.output, bytes);
         return;
     }
-    OneBitImage image;
-    if (!renderStringImage(renderer.ctxr(), bytes, image)) {
+    const StringImage image = renderer.ctxr().GetStringImage(bytes);
+    if (!renderer.ctxr().LastDrawingMade()) {
         throw ToolError(kExitFailed, options.output + ": " + nothingDrawn(renderer.ctxr()));
     }
-    writePng(options.output, blackDotRows(image), options.selection.dpi);
+    writePng(options.output, image, options.selection.dpi);
 }
 
 void runSize(const Selection& selection) {

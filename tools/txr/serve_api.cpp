@@ -460,15 +460,6 @@ class ServeRoutes {
         }
     }
 
-    static fontkit::OneBitImage oneBitImageOf(const StringImage& image) {
-        fontkit::OneBitImage converted;
-        converted.width = image.width;
-        converted.height = image.height;
-        converted.stride = image.stride();
-        converted.rows = image.rows;
-        return converted;
-    }
-
     static void sendImage(httplib::Response& response, const StringImage& image, bool bmp,
                           int dpi) {
         if (bmp) {
@@ -479,7 +470,7 @@ class ServeRoutes {
         }
         std::string error;
         const std::vector<std::uint8_t> png =
-            fontkit::oneBitPngBytes(oneBitImageOf(image), error, dpi);
+            fontkit::oneBitPngBytes(image, error, dpi);
         if (png.empty()) throw std::runtime_error(error);
         response.set_content(reinterpret_cast<const char*>(png.data()), png.size(), "image/png");
     }
