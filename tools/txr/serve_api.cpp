@@ -407,7 +407,7 @@ class ServeRoutes {
         }
         std::string error;
         const std::vector<std::uint8_t> png =
-            fontkit::oneBitPngBytes(oneBitImageOf(rendered.image), error, label.dpi());
+            fontkit::oneBitPngBytes(rendered.image, error, label.dpi());
         if (png.empty()) throw std::runtime_error(error);
         sendJson(response, 200,
                  {{"width", rendered.image.width},
@@ -469,8 +469,7 @@ class ServeRoutes {
             return;
         }
         std::string error;
-        const std::vector<std::uint8_t> png =
-            fontkit::oneBitPngBytes(image, error, dpi);
+        const std::vector<std::uint8_t> png = fontkit::oneBitPngBytes(image, error, dpi);
         if (png.empty()) throw std::runtime_error(error);
         response.set_content(reinterpret_cast<const char*>(png.data()), png.size(), "image/png");
     }
