@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/one_bit_rows.h"
-#include "platform/pen_dots.h"
+#include "common/pen_dots.h"
 #include "support/raster_ascii.h"
 #include "txr/platform.h"
 

@@ -76,11 +76,11 @@ class TXR_API CGeneraterA {
     void ClearFontHead();
 
     void BuildBMP();
-    int GetCellW();
-    int GetCellH();
-    int GetBaseLine();
-    int GetDelta();
-    int GetLoffSet();
+    int GetCellW() const;
+    int GetCellH() const;
+    int GetBaseLine() const;
+    int GetDelta() const;
+    int GetLoffSet() const;
     void DrawOneword(CDC* dc, int x, int y);
 
     void Draw16Bit(CDC* dc);

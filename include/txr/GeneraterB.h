@@ -58,8 +58,8 @@ class TXR_API CGeneraterB {
 
     void BuildBMP();
     void DrawOneword(CDC* dc, int x, int y);
-    int GetCellW();
-    int GetCellH();
+    int GetCellW() const;
+    int GetCellH() const;
     void ClearBuffer();
 
     void Draw16Bit(CDC* dc);

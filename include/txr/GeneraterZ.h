@@ -81,14 +81,14 @@ class TXR_API CGeneraterZ {
     void ClearFontHead();
 
     void BuildBMP();
-    int GetCellW();
-    int GetCellH();
-    int GetBase();
-    int GetCharW();
-    int GetCharH();
-    int GetCharLoff();
-    int GetCharToff();
-    int GetCharDelta();
+    int GetCellW() const;
+    int GetCellH() const;
+    int GetBase() const;
+    int GetCharW() const;
+    int GetCharH() const;
+    int GetCharLoff() const;
+    int GetCharToff() const;
+    int GetCharDelta() const;
     void DrawOneword(CDC* dc, int x, int y);
 
     void Draw8Bit(CDC* dc);

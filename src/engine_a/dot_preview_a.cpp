@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/dot_preview.h"
+#include "common/pen_dots.h"
 #include "engine_a/font_file_a.h"
-#include "platform/pen_dots.h"
 #include "txr/GeneraterA.h"
 
 namespace {

@@ -42,23 +42,23 @@ void CGeneraterA::BuildBMP() {
     txr::complementRows(flippedRows.data(), glyphRowBytes, rowCount, dibBits.data(), stride, 0xFF);
 }
 
-int CGeneraterA::GetCellW() {
+int CGeneraterA::GetCellW() const {
     return BlockHeader::read(blockHeaderBuffer).cellWidth;
 }
 
-int CGeneraterA::GetCellH() {
+int CGeneraterA::GetCellH() const {
     return BlockHeader::read(blockHeaderBuffer).cellHeight;
 }
 
-int CGeneraterA::GetBaseLine() {
+int CGeneraterA::GetBaseLine() const {
     return BlockHeader::read(blockHeaderBuffer).baseLine;
 }
 
-int CGeneraterA::GetDelta() {
+int CGeneraterA::GetDelta() const {
     return GlyphHeader::read(glyphHeaderBuffer).advance;
 }
 
-int CGeneraterA::GetLoffSet() {
+int CGeneraterA::GetLoffSet() const {
     return GlyphHeader::read(glyphHeaderBuffer).leftOffset;
 }
 

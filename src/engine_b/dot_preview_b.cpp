@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/dot_preview.h"
-#include "platform/pen_dots.h"
+#include "common/pen_dots.h"
 #include "txr/GeneraterB.h"
 
 namespace {

@@ -69,11 +69,11 @@ void CGeneraterB::DrawOneword(CDC* dc, int x, int y) {
                   bitmapInfo.get(), DIB_RGB_COLORS, invert == 0 ? SRCCOPY : NOTSRCCOPY);
 }
 
-int CGeneraterB::GetCellW() {
+int CGeneraterB::GetCellW() const {
     return cellWidth;
 }
 
-int CGeneraterB::GetCellH() {
+int CGeneraterB::GetCellH() const {
     return cellHeight;
 }
 

@@ -43,35 +43,35 @@ void CGeneraterZ::BuildBMP() {
                         txr::kPadByte);
 }
 
-int CGeneraterZ::GetCellW() {
+int CGeneraterZ::GetCellW() const {
     return txr::engine_z::BlockHeader::read(blockHeaderBuffer).cellWidth;
 }
 
-int CGeneraterZ::GetCellH() {
+int CGeneraterZ::GetCellH() const {
     return txr::engine_z::BlockHeader::read(blockHeaderBuffer).cellHeight;
 }
 
-int CGeneraterZ::GetBase() {
+int CGeneraterZ::GetBase() const {
     return txr::engine_z::BlockHeader::read(blockHeaderBuffer).baseLine;
 }
 
-int CGeneraterZ::GetCharW() {
+int CGeneraterZ::GetCharW() const {
     return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).width;
 }
 
-int CGeneraterZ::GetCharH() {
+int CGeneraterZ::GetCharH() const {
     return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).rows;
 }
 
-int CGeneraterZ::GetCharLoff() {
+int CGeneraterZ::GetCharLoff() const {
     return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).leftOffset;
 }
 
-int CGeneraterZ::GetCharToff() {
+int CGeneraterZ::GetCharToff() const {
     return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).topOffset;
 }
 
-int CGeneraterZ::GetCharDelta() {
+int CGeneraterZ::GetCharDelta() const {
     return txr::engine_z::GlyphHeader::read(glyphHeaderBuffer).advance;
 }
 

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "facade/dib_image.h"
+#include "facade/staging_file.h"
 #include "platform/file_calls.h"
-#include "platform/staging_file.h"
 
 namespace txr {
 

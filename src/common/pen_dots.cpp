@@ -1,5 +1,5 @@
 // Dot-preview dots drawn with a wide pen.
-#include "platform/pen_dots.h"
+#include "common/pen_dots.h"
 
 namespace txr {
 namespace {
