@@ -31,7 +31,7 @@
 
 #include "common/big_endian.h"
 #include "common/one_bit_rows.h"
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 #include "engine_b/code_tables.h"
 #include "fontkit/bdf.h"
 #include "fontkit/file_io.h"

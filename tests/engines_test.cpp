@@ -13,7 +13,7 @@
 
 #include "common/big_endian.h"
 #include "common/one_bit_rows.h"
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"

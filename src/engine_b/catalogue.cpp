@@ -1,5 +1,5 @@
 // The ten records of the font-family-1 catalogue, one row per record.
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 
 #include <array>
 

@@ -7,7 +7,7 @@
 
 #include "common/checked_read.h"
 #include "common/glyph_memo.h"
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 #include "engine_b/code_tables.h"
 #include "platform/file_calls.h"
 #include "txr/GeneraterB.h"

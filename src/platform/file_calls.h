@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "txr/file_paths.h"
 #include "txr/platform/afx.h"
 
 namespace txr {
@@ -56,11 +57,6 @@ std::string systemErrorText(long osError);
 // (a FIFO, a device, a directory). Never waits: a FIFO without a writer would block forever.
 std::FILE* openFontFile(const char* path);
 
-#if !defined(_WIN32)
-// The file a path names once symbolic links are followed, as many as the kernel follows. A
-// dangling link names its missing target, which writing then creates.
-std::string followLinks(std::string path);
-#endif
 
 // Replaces the file at `path` with `size` bytes so that it is, at every moment, either the old
 // file or the whole new one: the bytes go to a short-named temporary file in the same directory,

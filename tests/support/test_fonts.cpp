@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"

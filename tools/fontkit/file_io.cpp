@@ -21,7 +21,7 @@
 #include <random>
 
 #include "fontkit/fontkit_error.h"
-#include "platform/file_calls.h"
+#include "txr/file_paths.h"
 
 namespace txr::fontkit {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <utility>
 
-#include "engine_b/catalogue.h"
+#include "txr/family_one_catalogue.h"
 #include "txr/encoding.h"
 
 namespace txr::fontkit {

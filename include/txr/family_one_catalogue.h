@@ -1,8 +1,11 @@
 // The built-in catalogue of font family 1: where each font's glyphs lie in B.bin / B300.bin and
-// how big they are.
+// how big they are. Public so that tools which write or read those files use the library's one
+// description of them.
 #pragma once
 
 #include <cstdint>
+
+#include "txr/export.h"
 
 namespace txr::engine_b {
 
@@ -31,9 +34,9 @@ struct CatalogueRecord {
 };
 
 // The record of a resolution (203 or 300) and font number (0 to 4), or nullptr for any other.
-const CatalogueRecord* catalogueRecord(int resolution, int fontType);
+TXR_API const CatalogueRecord* catalogueRecord(int resolution, int fontType);
 
 // Bytes of the whole font file of a resolution (0 for an unknown resolution): the five blocks.
-std::uint32_t fontFileSize(int resolution);
+TXR_API std::uint32_t fontFileSize(int resolution);
 
 }  // namespace txr::engine_b
