@@ -1,6 +1,8 @@
 // Building the font files A, A300, B, B300 and Z from a manifest or from BDF files, dumping them
 // to BDF (one font per block) so that building from the dump gives the same bytes, describing
-// them, and drawing specimen sheets of their blocks.
+// them, and drawing specimen sheets of their blocks. One job a file: manifest_build.cpp builds from
+// a manifest, bdf_blocks.cpp converts to and from BDF, font_description.cpp describes, and
+// font_layout.h holds what they share.
 #pragma once
 
 #include <cstdint>
