@@ -34,6 +34,9 @@ TEST(TextEncoding, MapsCharactersToTheSelectedFontsBytes) {
          {}},
         {CharacterBytes::forCodePage(CharacterMap::Cp850), "AB\xE0\x80\x80", "", {}, 2},
         {CharacterBytes::forCodePage(CharacterMap::Cp850), "\xC3", "", {}, 0},
+        // Not UTF-8: a UTF-16 surrogate, a code point past U+10FFFF.
+        {CharacterBytes::forCodePage(CharacterMap::Cp850), "\xED\xA0\x80", "", {}, 0},
+        {CharacterBytes::forCodePage(CharacterMap::Cp850), "A\xF4\x90\x80\x80", "", {}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bytes.name() + " " + row.utf8);

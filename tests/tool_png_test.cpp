@@ -1,27 +1,21 @@
-// The txr tool's PNG output, read back with libpng: the same pictures as its BMP files.
+// The txr tool's PNG output, read back with libpng: the same pictures as its BMP files, with the
+// selected resolution recorded; and the specimen sheet's bound on its area, at its exact edge.
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "fontkit/fontkit_error.h"
+#include "fontkit/specimen.h"
 #include "support/bmp_file.h"
-#include "support/child_process.h"
 #include "support/colour_bmp.h"
-#include "support/test_fonts.h"
 #include "support/tool_run.h"
-#include "txr/TXR.h"
 
 namespace txr {
 namespace {
-
-namespace fs = std::filesystem;
-
-test::ProgramRun txr(const std::vector<std::string>& args) {
-    return test::runTool(args);
-}
 
 // A picture as text, one character a pixel and a line a row: '#' black, '.' white, and for
 // colour pictures the pixel's 0xRRGGBB in place of anything else ("<E02020>").
@@ -54,11 +48,24 @@ std::string pngPicture(const std::string& path) {
     return describe(static_cast<int>(image.width), static_cast<int>(image.height), rgb);
 }
 
-// The tool's 24-bit BMP, every header field checked.
-std::string colourBmpPicture(const std::string& path) {
+// The BMP's picture as describe draws it.
+std::string bmpPicture(const std::string& path, bool oneBit) {
+    if (oneBit) return test::readOneBitBmp(path).ascii;
     const test::ColourBmp picture = test::readColourBmp(path);
-    if (picture.width == 0) return "unreadable";
     return describe(picture.width, picture.height, picture.rgb);
+}
+
+// The PNG's pHYs chunk: dots per metre across and down, then the unit (1: the metre).
+std::string resolutionOf(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = test::readFileBytes(path);
+    const char name[] = "pHYs";
+    const auto at = std::search(bytes.begin(), bytes.end(), name, name + 4);
+    if (bytes.end() - at < 13) return "none";
+    auto be32 = [&](int i) {
+        return std::to_string(std::uint32_t{at[i]} << 24 | std::uint32_t{at[i + 1]} << 16 |
+                              std::uint32_t{at[i + 2]} << 8 | at[i + 3]);
+    };
+    return be32(4) + " " + be32(8) + " " + std::to_string(at[12]);
 }
 
 class ToolPng : public ::testing::Test {
@@ -66,49 +73,69 @@ class ToolPng : public ::testing::Test {
     static void SetUpTestSuite() { test::prepareToolFolders(); }
 };
 
-TEST_F(ToolPng, RenderPngShowsTheBmpsPicture) {
-    const std::vector<std::string> selection{"--fonts",  "fonts/", "--family",  "2",
-                                             "--font",   "4",      "--scale-h", "2",
-                                             "--rotate", "1",      "--invert",  "BiA"};
-    std::vector<std::string> png{"render", "-o", "out.png"}, bmp{"render", "-o", "out.bmp"};
-    png.insert(png.end(), selection.begin(), selection.end());
-    bmp.insert(bmp.end(), selection.begin(), selection.end());
-    ASSERT_EQ(txr(png).code, 0);
-    ASSERT_EQ(txr(bmp).code, 0);
-    EXPECT_EQ(pngPicture("out.png"), test::readOneBitBmp("out.bmp").ascii);
-}
-
-// draw, preview, diff and specimen write the same picture as PNG and as BMP.
-TEST_F(ToolPng, ColourPicturesAreTheSameAsPngAndAsBmp) {
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "ab.bmp", "AB"}).code, 0);
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "ba.bmp", "BA"}).code, 0);
-    const std::vector<std::vector<std::string>> commands = {
-        {"draw", "--fonts", "fonts", "--canvas", "50x20", "--paper", "#102030", "--at", "3,-2",
-         "AB"},
-        {"draw", "--fonts", "fonts", "--family", "1", "--at", "1,2", "AB"},
-        {"preview", "--fonts", "fonts", "--family", "2", "--canvas", "80x90", "B"},
-        {"preview", "--fonts", "fonts", "--family", "0", "A"},
-        {"diff", "ab.bmp", "ba.bmp"},
-        {"specimen", "fonts/Z.bin", "--block", "2"},
+// Every command that writes a picture writes the same one as PNG and as BMP (render's BMP one-bit,
+// the others' 24-bit); render, draw and preview record the selected resolution.
+TEST_F(ToolPng, EveryPictureIsTheSameAsPngAndAsBmp) {
+    ASSERT_EQ(test::runTool({"render", "--fonts", "fonts", "-o", "ab.bmp", "AB"}).code, 0);
+    ASSERT_EQ(test::runTool({"render", "--fonts", "fonts", "-o", "ba.bmp", "BA"}).code, 0);
+    const struct {
+        std::vector<std::string> args;
+        const char* resolution;  // the pHYs chunk; nullptr: not checked
+    } commands[] = {
+        {{"render", "--fonts", "fonts/", "--family", "2", "--font", "4", "--scale-h", "2",
+          "--rotate", "1", "--invert", "BiA"},
+         "7992 7992 1"},
+        {{"render", "--fonts", "fonts", "--dpi", "300", "AB"}, "11811 11811 1"},
+        {{"draw", "--fonts", "fonts", "--canvas", "50x20", "--paper", "#102030", "--at", "3,-2",
+          "AB"},
+         "7992 7992 1"},
+        {{"draw", "--fonts", "fonts", "--family", "1", "--dpi", "300", "--at", "1,2", "AB"},
+         "11811 11811 1"},
+        {{"preview", "--fonts", "fonts", "--family", "2", "--canvas", "80x90", "B"}, "7992 7992 1"},
+        {{"preview", "--fonts", "fonts", "--family", "0", "--dpi", "300", "A"}, "11811 11811 1"},
+        {{"diff", "ab.bmp", "ba.bmp"}, nullptr},
+        {{"specimen", "fonts/Z.bin", "--block", "2"}, nullptr},
     };
     for (const auto& command : commands) {
-        for (const char* name : {"x.png", "x.bmp"}) {
-            std::remove(name);
-            std::vector<std::string> args = command;
-            args.insert(args.end(), {"-o", name});
-            const auto run = txr(args);
-            EXPECT_EQ(run.code, command[0] == "diff" ? 3 : 0) << command[0] << " " << run.err;
+        const std::string& name = command.args[0];
+        for (const char* path : {"x.png", "x.bmp"}) {
+            std::remove(path);
+            std::vector<std::string> args = command.args;
+            args.insert(args.end(), {"-o", path});
+            const auto run = test::runTool(args);
+            EXPECT_EQ(run.code, name == "diff" ? 3 : 0) << name << " " << run.err;
         }
         const std::string png = pngPicture("x.png");
-        EXPECT_NE(png.find('\n'), std::string::npos) << command[0];
-        EXPECT_EQ(png, colourBmpPicture("x.bmp")) << command[0];
+        EXPECT_NE(png.find('\n'), std::string::npos) << name;
+        EXPECT_EQ(png, bmpPicture("x.bmp", name == "render")) << name;
+        if (command.resolution) {
+            EXPECT_EQ(resolutionOf("x.png"), command.resolution) << name;
+        }
     }
+    const auto unwritable =
+        test::runTool({"render", "--fonts", "fonts", "-o", "no/such/out.png", "A"});
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_NE(unwritable.err.find("no/such/out.png"), std::string::npos) << unwritable.err;
 }
 
-TEST_F(ToolPng, UnwritablePngIsReportedWithItsPath) {
-    const auto run = txr({"render", "--fonts", "fonts", "-o", "no/such/out.png", "A"});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.err.find("no/such/out.png"), std::string::npos) << run.err;
+// The tallest square-celled block whose sheet stays within the bound renders; one dot more is
+// refused before anything is allocated.
+TEST(ToolSpecimen, SheetIsBoundedByAreaAtItsExactEdge) {
+    auto block = [](int side) {
+        fontkit::SpecimenBlock made{side, side, side, {}};
+        for (int code = 0; code < 64; ++code) made.glyphs.push_back({code, {{"#"}}, 0, 1, 1});
+        return made;
+    };
+    auto area = [](const fontkit::SpecimenLayout& layout) {
+        return std::int64_t{layout.imageWidth} * layout.imageHeight;
+    };
+    int side = 1;
+    while (area(fontkit::specimenLayout(block(side + 1))) <= fontkit::kSpecimenMaxPixels) ++side;
+    ASSERT_LT(fontkit::specimenLayout(block(side + 1)).imageWidth, fontkit::kPngMaxSide)
+        << "the side bound must not be what refuses";
+    const fontkit::RgbImage sheet = fontkit::renderSpecimen(block(side));
+    EXPECT_EQ(std::int64_t{sheet.width} * sheet.height, area(fontkit::specimenLayout(block(side))));
+    EXPECT_THROW(fontkit::renderSpecimen(block(side + 1)), fontkit::FontKitError);
 }
 
 }  // namespace

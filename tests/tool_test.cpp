@@ -1,25 +1,36 @@
-// The txr tool run as a program: outputs against a fresh CTXR's, exit codes, refusals and usage
-// errors in words, files never left half-written, batches, and the other subcommands' outputs.
-// PNG output is in tool_png_test.cpp.
+// The txr tool run as a program: outputs against a fresh CTXR's, exit codes and errors in words,
+// files never left half-written, batches, labels, --encoding, the other subcommands' outputs, and
+// inputs that must not make it wait or work without bound. PNG output is in tool_png_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "facade/bmp_writer.h"
 #include "fontkit/byte_writer.h"
 #include "fontkit/font_file_b.h"
+#include "fontkit/font_file_z.h"
 #include "support/bmp_file.h"
 #include "support/child_process.h"
 #include "support/colour_bmp.h"
+#include "support/label_composition.h"
 #include "support/test_fonts.h"
 #include "support/tool_run.h"
 #include "txr/TXR.h"
 #include "txr/platform/canvas.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace txr {
 namespace {
@@ -28,8 +39,14 @@ namespace fs = std::filesystem;
 
 const std::string kBundled = TXR_SOURCE_DIR "/fonts/";
 
-test::ProgramRun txr(const std::vector<std::string>& args) {
-    return test::runTool(args);
+std::vector<std::string> with(std::vector<std::string> list, const std::vector<std::string>& more) {
+    list.insert(list.end(), more.begin(), more.end());
+    return list;
+}
+
+test::ProgramRun txr(const std::vector<std::string>& args,
+                     const std::vector<std::string>& more = {}) {
+    return test::runTool(with(args, more));
 }
 
 struct Selection {
@@ -67,18 +84,15 @@ std::pair<std::vector<std::uint8_t>, std::string> host(const std::string& fonts,
             std::to_string(size.cx) + " " + std::to_string(size.cy) + "\n"};
 }
 
-std::vector<std::string> with(std::vector<std::string> list, const std::vector<std::string>& more) {
-    list.insert(list.end(), more.begin(), more.end());
-    return list;
-}
-
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::uint32_t rgbOf(COLORREF colour) {
-    return static_cast<std::uint32_t>(GetRValue(colour) << 16 | GetGValue(colour) << 8 |
-                                      GetBValue(colour));
+// An all-paper one-bit BMP of width x height dots.
+std::vector<std::uint8_t> blankBmp(int width, int height) {
+    BmpRowsImage paper{width, height, {}};
+    paper.rows.assign(paper.stride() * static_cast<std::size_t>(height), 0xFF);
+    return bmpFileBytes(paper);
 }
 
 // Where the picture differs from the canvas, in words; empty when every pixel agrees.
@@ -89,7 +103,10 @@ std::string differenceFrom(const test::ColourBmp& picture, Canvas& canvas) {
     }
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            if (picture.at(x, y) != rgbOf(canvas.pixel(x, y))) {
+            const COLORREF c = canvas.pixel(x, y);
+            const auto rgb =
+                static_cast<std::uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+            if (picture.at(x, y) != rgb) {
                 return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
             }
         }
@@ -99,9 +116,20 @@ std::string differenceFrom(const test::ColourBmp& picture, Canvas& canvas) {
 
 class Tool : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { test::prepareToolFolders(); }
+    static void SetUpTestSuite() {
+        test::prepareToolFolders();
+        // A font directory with a directory where A.bin belongs, and a Z.bin of one font.
+        fs::create_directories("folder/A.bin");
+        fs::create_directories("folder.bmp");
+        fs::create_directories("one");
+        fontkit::FontBlockZ block;
+        block.cellWidth = block.cellHeight = 8;
+        block.glyphs.push_back({65, fontkit::GlyphPicture{{"#"}}, 0, 1, 2, -1});
+        ASSERT_TRUE(fontkit::writeFileBytes("one/Z.bin", fontkit::writeFontFileZ({block})));
+    }
     void SetUp() override {
-        for (const char* name : {"out.bmp", "d.bmp", "jobs.txt"}) std::remove(name);
+        for (const char* name : {"out.bmp", "x.bmp", "d.bmp", "label.bmp", "jobs.txt"})
+            std::remove(name);
     }
 };
 
@@ -122,16 +150,104 @@ TEST_F(Tool, RenderAndSizeGiveWhatAFreshCtxrGives) {
             const auto fonts =
                 bundled ? std::vector<std::string>{} : std::vector<std::string>{"--fonts", "fonts"};
             const auto [file, size] = host(bundled ? kBundled : "fonts/", s, text);
-            const auto render = txr(
-                with(with({"render", "-o", "out.bmp", "--hex", "416942B0237A"}, s.args()), fonts));
+            const auto render =
+                txr(with({"render", "-o", "out.bmp", "--hex", "416942B0237A"}, s.args()), fonts);
             ASSERT_EQ(render.code, 0) << render.err;
             EXPECT_EQ(test::readFileBytes("out.bmp"), file);
-            const auto measured =
-                txr(with(with({"size", "--hex", "416942B0237A"}, s.args()), fonts));
+            const auto measured = txr(with({"size", "--hex", "416942B0237A"}, s.args()), fonts);
             EXPECT_EQ(measured.code, 0);
             EXPECT_EQ(measured.out, size);
         }
     }
+}
+
+// Every refusal and warning in words with its exit code; a picture written only on success, never
+// a temporary file left, and a file already at the path kept whole when a render fails.
+TEST_F(Tool, ExitCodesAndWords) {
+    std::remove("kept.bmp");
+    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "kept.bmp", "A"}).code, 0);
+    const auto kept = test::readFileBytes("kept.bmp");
+    const std::string ninety(90, 'A');
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string words;  // in standard error; none: it stays empty
+    };
+    std::vector<Case> cases = {
+        {{"render", "--hex", "41b0"}, 0, ""},
+        {{"render", "--hex", "41 42 B0"}, 0, ""},
+        {{"render", "--family", "3", "A"}, 2, "(code 1): --family 3"},
+        {{"size", "--font", "16", "A"},
+         2,
+         "(code 2): --font 16 is not a font of family 0 at 203 dpi"},
+        {{"render", "--scale-h", "0", "A"}, 2, "(code 3): --scale-h 0"},
+        {{"render", "--rotate", "4", "A"}, 2, "(code 5): --rotate 4"},
+        {{"render", "--hex", "4"}, 64, "odd number of hex digits"},
+        {{"render", "--hex", "0x41"}, 64, "not a hex digit pair: 0x"},
+        {{"render", "--hex", "4 142"}, 64, "a space within a byte"},
+        {{"render", "--charset", "15", "A"}, 64, "--charset"},
+        {{"render", "--hex", "41", "A"}, 64, "Usage"},
+        {{"render"}, 64, "TEXT or --hex"},
+        {{"render", "-o", "out.gif", "A"}, 64, "must end in .bmp"},
+        {{"frobnicate"}, 64, "subcommand"},
+        {{"render", "-o", "no/such/out.bmp", "A"},
+         1,
+         "txr: no/such/out.bmp: cannot create a file beside it"},
+        {{"render", "-o", "folder.bmp", "A"}, 1, "folder.bmp: cannot write"},
+        {{"render", "-o", "kept.bmp", "--hex", ""}, 1, "nothing drawn"},
+        {{"draw", "-o", "kept.bmp", "--scale-h", "4000", "--scale-v", "4000", "A"},
+         1,
+         "nothing drawn"},
+        {{"draw", "--scale-h", "50", "--scale-v", "50", ninety},
+         1,
+         "x.bmp: the drawing measures 27000 x 600 dots at 0,0, past the canvas limit of 16384"},
+        {{"draw", "--canvas", "10x10", "AB"}, 0, "warning: x.bmp: the drawing measures"},
+        {{"draw", "--at", "16380,0", "A"}, 1, "past the canvas limit"},
+        {{"draw", "--at", "-2,0", "A"}, 0, "dots at -2,0 and is cut at the edges of the"},
+        {{"render", "--family", "2", "--font", "3", "--fonts", "one", "A"},
+         1,
+         "one/Z.bin: the file holds no font 3 of family 2"},
+        {{"size", "--family", "2", "--font", "0", "--fonts", "one", "A"}, 0, ""},
+        {{"render", "--charset", "3", "A"}, 0, "warning: --charset is used by family 1 only"},
+        {{"size", "--family", "1", "--charset", "3", "A"}, 0, ""},
+        {{"render", "--dpi", "250", "--family", "2", "A"}, 0, "warning: --dpi 250 is neither"},
+        {{"missing", "--family", "1", "A B"}, 0, ""},
+        {{"missing", "--family", "1", "--fonts", "fonts", "A B"}, 0, ""},
+        {{"--version"}, 0, ""},
+    };
+    // One selection error, every command.
+    for (const std::string command : {"render", "size", "missing", "draw", "preview"}) {
+        cases.push_back(
+            {{command, "--fonts", "nowhere", "A"}, 1, "nowhere/A.bin: font file not found"});
+        cases.push_back({{command, "--fonts", "folder/", "A"},
+                         1,
+                         "folder/A.bin: a directory stands where the font file should be"});
+    }
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        const bool writes = args[0] == "render" || args[0] == "draw" || args[0] == "preview";
+        if (writes && std::find(args.begin(), args.end(), "-o") == args.end()) {
+            args.insert(args.end(), {"-o", "x.bmp"});
+        }
+        auto run = txr(args);
+#if defined(_WIN32)
+        std::replace(run.err.begin(), run.err.end(), '\\', '/');  // draw names absolute paths
+#endif
+        SCOPED_TRACE(args[0] + " " + args.back() + ": " + run.err);
+        EXPECT_EQ(run.code, c.code);
+        if (c.words.empty()) {
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_NE(run.err.find(c.words), std::string::npos);
+        }
+        EXPECT_EQ(fs::exists("x.bmp"), c.code == 0 && writes);
+        for (const auto& entry : fs::directory_iterator(".")) {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos);
+        }
+        std::remove("x.bmp");
+    }
+    EXPECT_EQ(test::readFileBytes("kept.bmp"), kept) << "a failed render replaced the file";
+    EXPECT_EQ(txr({"--version"}).out, "txr 0.1.0\n");
 }
 
 TEST_F(Tool, BatchRunsEveryLineAndNamesTheFailures) {
@@ -176,55 +292,6 @@ TEST_F(Tool, BatchRunsEveryLineAndNamesTheFailures) {
     EXPECT_EQ(empty.out + empty.err, "");
 }
 
-TEST_F(Tool, ExitCodesAndWords) {
-    fs::create_directories("folder.bmp");
-    std::remove("kept.bmp");
-    ASSERT_EQ(txr({"render", "--fonts", "fonts", "-o", "kept.bmp", "A"}).code, 0);
-    const auto kept = test::readFileBytes("kept.bmp");
-    const struct {
-        std::vector<std::string> args;
-        int code;
-        std::string words;
-    } cases[] = {
-        {{"render", "--hex", "41b0"}, 0, ""},
-        {{"render", "--family", "3", "A"}, 2, "(code 1): --family 3"},
-        {{"size", "--font", "16", "A"},
-         2,
-         "(code 2): --font 16 is not a font of family 0 at 203 dpi"},
-        {{"render", "--scale-h", "0", "A"}, 2, "(code 3): --scale-h 0"},
-        {{"render", "--rotate", "4", "A"}, 2, "(code 5): --rotate 4"},
-        {{"render", "--hex", "4"}, 64, "odd number of hex digits"},
-        {{"render", "--hex", "0x41"}, 64, "not a hex digit pair: 0x"},
-        {{"render", "--charset", "15", "A"}, 64, "--charset"},
-        {{"render", "--hex", "41", "A"}, 64, "Usage"},
-        {{"render"}, 64, "TEXT or --hex"},
-        {{"render", "-o", "out.gif", "A"}, 64, "must end in .bmp"},
-        {{"render", "-o", "no/such/out.bmp", "A"}, 1, "no/such/out.bmp"},
-        {{"render", "-o", "folder.bmp", "A"}, 1, "folder.bmp: cannot write"},
-        {{"render", "-o", "kept.bmp", "--hex", ""}, 1, "nothing drawn"},
-        {{"draw", "-o", "kept.bmp", "--scale-h", "4000", "--scale-v", "4000", "A"},
-         1,
-         "nothing drawn"},
-        {{"frobnicate"}, 64, "subcommand"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args = with(c.args, {"--fonts", "fonts"});
-        if (args[0] == "render" && std::find(args.begin(), args.end(), "-o") == args.end()) {
-            args = with(args, {"-o", "out.bmp"});
-        }
-        const auto run = txr(args);
-        SCOPED_TRACE(c.args.back() + ": " + run.err);
-        EXPECT_EQ(run.code, c.code);
-        EXPECT_NE(run.err.find(c.words), std::string::npos);
-        EXPECT_EQ(fs::exists("out.bmp"), c.code == 0);
-        for (const auto& entry : fs::directory_iterator(".")) {
-            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos);
-        }
-        std::remove("out.bmp");
-    }
-    EXPECT_EQ(test::readFileBytes("kept.bmp"), kept) << "a failed render replaced the file";
-}
-
 TEST_F(Tool, MissingListsTheBytesWithoutAGlyph) {
     const std::string text("AxB\x01#\xB0", 6);
     for (const Selection& s :
@@ -247,9 +314,6 @@ TEST_F(Tool, MissingListsTheBytesWithoutAGlyph) {
         EXPECT_EQ(run.code, expected.empty() ? 0 : 3);
     }
     EXPECT_EQ(txr({"missing", "--fonts", "fonts", "ABi"}).code, 0);
-    const auto noFonts = txr({"missing", "--fonts", "nowhere", "--family", "2", "AB"});
-    EXPECT_EQ(noFonts.code, 1);
-    EXPECT_NE(noFonts.err.find("nowhere/Z.bin: font file not found"), std::string::npos);
 }
 
 TEST_F(Tool, DiffCountsAndMarksExtraAndMissingInk) {
@@ -287,6 +351,16 @@ TEST_F(Tool, DiffCountsAndMarksExtraAndMissingInk) {
         shown += '\n';
     }
     EXPECT_EQ(shown, marks);
+
+    // Pictures of different shapes: only the 1 x 1 dot both cover is compared and drawn, as a
+    // 24-bit BMP of one row.
+    ASSERT_TRUE(fontkit::writeFileBytes("wide.bmp", blankBmp(65536, 1)));
+    ASSERT_TRUE(fontkit::writeFileBytes("tall.bmp", blankBmp(1, 65536)));
+    const auto shapes = txr({"diff", "wide.bmp", "tall.bmp", "-o", "d.bmp"});
+    EXPECT_EQ(shapes.code, 3);
+    EXPECT_EQ(shapes.out, "extra 0\nmissing 0\n");
+    EXPECT_NE(shapes.err.find("sizes differ: 65536 x 1 and 1 x 65536"), std::string::npos);
+    EXPECT_EQ(test::readFileBytes("d.bmp").size(), 54u + 4u);
 
     // Hostile files: every one refused in words, none read out of bounds.
     const std::vector<std::uint8_t>& good = ab.bytes;
@@ -344,6 +418,204 @@ TEST_F(Tool, DrawAndPreviewShowWhatTheLibraryPaints) {
     ctxr.engineZ->Draw8Bit(preview.dc());
     EXPECT_EQ(differenceFrom(test::readColourBmp("d.bmp"), preview), "");
 }
+
+// font build makes its output folder as font dump does; --kind errors name the file.
+TEST_F(Tool, FontBuildMakesItsFolderAndKindErrorsNameTheFile) {
+    ASSERT_EQ(txr({"font", "dump", "one/Z.bin", "-o", "dumped"}).code, 0);
+    const auto built = txr({"font", "build", "dumped/Z-00.bdf", "-o", "made/deeper/Z.bin"});
+    EXPECT_EQ(built.code, 0) << built.err;
+    EXPECT_EQ(test::readFileBytes("made/deeper/Z.bin"), test::readFileBytes("one/Z.bin"));
+    const auto kind = txr({"font", "info", "--kind", "Q", "one/Z.bin"});
+    EXPECT_EQ(kind.code, 64);
+    EXPECT_NE(kind.err.find("one/Z.bin: --kind Q is not a font file layout"), std::string::npos)
+        << kind.err;
+}
+
+// --encoding utf-8 with the bundled set: family 0 and 2 fonts built in code page 850, family 1 by
+// character set. Each character is drawn as its byte there, and missing lists the same ones.
+TEST_F(Tool, Utf8DrawsTheBytesOfTheSelectedCharacterSet) {
+    const struct {
+        std::vector<std::string> selection;
+        std::string utf8;
+        std::string hex;  // the same text in the set's bytes
+    } cases[] = {
+        {{"--family", "0"}, "Grüße", "4772 81 E1 65"},
+        {{"--family", "2", "--font", "2"}, "Øî", "9D 8C"},
+        {{"--family", "1", "--charset", "0"}, "½ ¶", "AB 20 14"},
+        {{"--family", "1", "--charset", "8"}, "ÄÖÜ§", "5B 5C 5D 40"},
+        {{"--family", "1", "--charset", "12", "--font", "4", "--dpi", "300"}, "Ñ", "5B"},
+    };
+    for (const auto& c : cases) {
+        const auto run =
+            txr({"render", "-o", "out.bmp", "--encoding", "utf-8", c.utf8}, c.selection);
+        ASSERT_EQ(run.code, 0) << c.utf8 << ": " << run.err;
+        ASSERT_EQ(txr({"render", "-o", "x.bmp", "--hex", c.hex}, c.selection).code, 0);
+        EXPECT_EQ(test::readFileBytes("out.bmp"), test::readFileBytes("x.bmp")) << c.utf8;
+        EXPECT_EQ(txr({"missing", "--encoding", "utf-8", c.utf8}, c.selection).out, "") << c.utf8;
+    }
+}
+
+TEST_F(Tool, Utf8WithoutAByteOrMalformedIsRefused) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+        std::string missingOut;  // what missing prints for the same text
+    } cases[] = {
+        {{"--family", "0", "a€b"}, 1, "character 1: U+20AC (€)", "1 U+20AC\n"},
+        // Codes above 122 of the 7-bit sets have no glyph in fonts 0 to 3.
+        {{"--family", "1", "--charset", "8", "Aü"}, 1, "character 1: U+00FC (ü)", "1 U+00FC\n"},
+        {{"--family", "1", "--charset", "8", "{"}, 1, "U+007B ({)", "0 U+007B\n"},
+        {{"--hex", "C328"}, 64, "not UTF-8 at byte 0", ""},
+        {{"--hex", "41C3"}, 64, "not UTF-8 at byte 1", ""},
+        {{"--hex", "F0908080"}, 1, "U+10000", "0 U+10000\n"},
+    };
+    for (const auto& c : cases) {
+        const auto run = txr({"render", "-o", "x.bmp", "--encoding", "utf-8"}, c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists("x.bmp"));
+        const auto listed = txr({"missing", "--encoding", "utf-8"}, c.args);
+        EXPECT_EQ(listed.out, c.missingOut);
+        EXPECT_EQ(listed.code, c.code == 1 ? 3 : c.code);
+    }
+    const auto sets = txr({"charsets"});
+    ASSERT_EQ(sets.code, 0);
+    for (const std::string row :
+         {"\n  0  8-bit, code page cp437", "\n  5  8-bit, code page cp865", "\n  6  7-bit national",
+          "5B=Ä 5C=Ö 5D=Ü 7B=ä* 7C=ö* 7D=ü* 7E=ß*\n", "\n 14  7-bit national"}) {
+        EXPECT_NE(sets.out.find(row), std::string::npos) << row;
+    }
+}
+
+// txr label: the fields' GetBmpFile files composed by the test, dot for dot.
+TEST_F(Tool, LabelIsWhatTheFieldsGetBmpFileFilesCompose) {
+    const std::vector<LabelBox> boxes = {{0, 0, 90, 70, 1}, {10, 44, 60, 12, 0}};
+    const std::vector<LabelField> fields = {
+        {3, 2, 0, 0, 1, 1, 0, false, 0, "AiB", Placement::ink},
+        {60, -3, 2, 1, 2, 1, 1, false, 0, "BiA\xB0", Placement::ink},
+        {13, 45, 0, 2, 1, 1, 0, true, 0, "iAB", Placement::whole},
+        {-5, 20, 1, 1, 1, 2, 3, true, 4, "AB", Placement::ink},
+        {80, 60, 2, 0, 3, 3, 2, false, 0, "AB", Placement::ink},
+    };
+    writeText("label.json", R"({"width": 90, "height": 70, "dpi": 300, "boxes": [
+        {"x": 0, "y": 0, "width": 90, "height": 70, "thickness": 1},
+        {"x": 10, "y": 44, "width": 60, "height": 12, "thickness": 0}], "fields": [
+        {"x": 3, "y": 2, "text": "AiB"},
+        {"x": 60, "y": -3, "family": 2, "font": 1, "scale": [2, 1], "rotate": 1, "hex": "426941B0"},
+        {"x": 13, "y": 45, "font": 2, "invert": true, "placement": "whole", "text": "iAB"},
+        {"x": -5, "y": 20, "family": 1, "font": 1, "scale": [1, 2], "rotate": 3, "invert": true,
+         "charset": 4, "placement": "ink", "hex": "4142"},
+        {"x": 80, "y": 60, "family": 2, "scale": 3, "rotate": 2, "invert": false, "text": "AB"}]})");
+    const auto run = txr({"label", "label.json", "--fonts", "fonts", "-o", "label.bmp"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(test::readOneBitBmp("label.bmp").ascii,
+              test::composedLabel(90, 70, 300, boxes, fields, "fonts/", ""));
+}
+
+TEST_F(Tool, LabelCheckListsProblemsByJsonPath) {
+    writeText("label.json", R"({"width": 40, "height": 20, "colour": 1, "fields": [
+            {"text": "A", "family": 3}, {"text": "AxB", "family": 2},
+            {"text": "\u0100", "scale": [1], "invert": 1, "placement": "over"},
+            {"hex": "4", "charset": 15, "rotate": 2147483648}],
+            "boxes": [{"x": 0, "y": 0, "width": -1}]})");
+    const auto run = txr({"label", "label.json", "--fonts", "fonts", "--check"});
+    EXPECT_EQ(run.code, 64);
+    EXPECT_EQ(run.out,
+              "label.json: $.colour: unknown key\n"
+              "label.json: $.boxes[0]: needs \"height\"\n"
+              "label.json: $.boxes[0].width: must be an integer from 0 to 2147483647\n"
+              "label.json: $.fields[2].scale: must be an integer or [horizontal, vertical]\n"
+              "label.json: $.fields[2].invert: must be true or false\n"
+              "label.json: $.fields[2].placement: must be \"ink\" or \"whole\"\n"
+              "label.json: $.fields[2].text: must be a string of characters U+0000 to U+00FF\n"
+              "label.json: $.fields[3].rotate: must be an integer from -2147483648 to "
+              "2147483647\n"
+              "label.json: $.fields[3].charset: must be an integer from 0 to 14\n"
+              "label.json: $.fields[3].hex: must be a string of hexadecimal byte pairs\n"
+              "label.json: $.fields[0]: font selection refused (SetFont code 1)\n"
+              "label.json: $.fields[1]: 1 byte(s) without a glyph, at 1\n");
+    writeText("label.json",
+              R"({"width": 40, "height": 20, "fields": [{"text": "AxB", "family": 2}]})");
+    EXPECT_EQ(txr({"label", "label.json", "--fonts", "fonts", "--check"}).code, 3);
+}
+
+TEST_F(Tool, LabelRefusesBadAndHostileFilesWritingNothing) {
+    const struct {
+        std::string json;
+        std::string message;
+    } cases[] = {
+        {"{\"width\": 4,\n \"height\": 4,,}", "bad JSON at line 2, column 14: "},
+        {R"({"width": 4E999, "height": 4})", "bad JSON: number overflow parsing '4E999'"},
+        {std::string(8, '[') + std::string(8, ']'), "not a valid label"},  // depth 8: read
+        {std::string(9, '['), "JSON nested deeper than 8 levels at line 1, column 9"},
+        {R"({"width": 16385, "height": 16384})", "larger than the limit of 2^28 dots"},
+        {R"({"width": 4, "height": 4, "dpi": 600})", "$.dpi: must be 203 or 300"},
+        {"{\"width\": 4, \"height\": 4, \"fields\": [{\"text\": \"" + std::string(4097, 'A') +
+             "\"}]}",
+         "text longer than 4096 bytes"},
+        {std::string((4 << 20) + 1, ' '), "more than the limit of 4194304"},
+    };
+    for (const auto& c : cases) {
+        writeText("label.json", c.json);
+        const auto run = txr({"label", "label.json", "--fonts", "fonts", "-o", "label.bmp"});
+        EXPECT_EQ(run.code, 64) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists("label.bmp")) << c.message;
+    }
+}
+
+#ifndef _WIN32
+TEST_F(Tool, FifoAsAnInputIsRefusedWithoutWaiting) {
+    ASSERT_EQ(std::system("rm -rf fifo && mkdir fifo && mkfifo fifo/A.bin fifo/Z.bin"), 0);
+    ASSERT_TRUE(fontkit::writeFileBytes("small.bmp", blankBmp(8, 1)));
+    const struct {
+        std::vector<std::string> args;
+        const char* words;
+    } runs[] = {{{"font", "info", "fifo/A.bin"}, "fifo/A.bin: is not a regular file"},
+                {{"diff", "fifo/Z.bin", "small.bmp"}, "fifo/Z.bin: is not a regular file"}};
+    for (const auto& run : runs) {
+        const test::ProgramRun result = txr(run.args);
+        EXPECT_NE(result.code, 0) << run.args[0];
+        EXPECT_NE(result.err.find(run.words), std::string::npos) << result.err;
+    }
+    // The library treats a font file that is a FIFO as missing: no wait, the same measure.
+    for (const int family : {0, 2}) {
+        CTXR fromFifo;
+        fromFifo.SetPath("fifo/");
+        CTXR fromNothing;
+        fromNothing.SetPath("no_such_folder/");
+        fromFifo.SetFont(family, 0, 1, 1, 0, 203);
+        fromNothing.SetFont(family, 0, 1, 1, 0, 203);
+        EXPECT_EQ(fromFifo.GetStringSize("AB"), fromNothing.GetStringSize("AB")) << family;
+    }
+}
+
+// SIGINT and SIGTERM during a long batch of drawings: the bundled set's folder and the drawing's
+// own are removed, and the tool ends by the signal.
+TEST_F(Tool, ASignalLeavesNoTemporaryFolder) {
+    std::string jobs;
+    for (int i = 0; i < 3000; ++i) jobs += "draw -o d.bmp ABBA\n";
+    writeText("jobs.txt", jobs);
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(TXR_TOOL_PATH, "txr", "batch", "jobs.txt", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int wait = 0; wait < 2000 && fs::is_empty("tmp"); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(child, signalNumber);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        EXPECT_TRUE(fs::is_empty("tmp")) << "signal " << signalNumber;
+        for (const auto& entry : fs::directory_iterator("tmp")) fs::remove_all(entry.path());
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace txr
