@@ -1,5 +1,5 @@
-/* The C API driven from C: c_api_test FONT_DIRECTORY/ WORK_DIRECTORY/, the fonts being the test
- * font set (tests/support/test_fonts.h). */
+/* The C API driven from C: c_api_test FONT_DIRECTORY/ WORK_DIRECTORY/, the fonts being the
+ * bundled set. */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>

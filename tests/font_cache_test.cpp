@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 
+#include "fontkit/byte_writer.h"
 #include "support/bmp_file.h"
 #include "support/call_outcome.h"
 #include "txr/c_api.h"
@@ -50,22 +50,16 @@ TEST(FontCache, CachedCallsMatchUncachedForEveryFontRotationAndVideoSense) {
     EXPECT_EQ(cache.filesHeld(), 5u);  // A, A300, B, B300, Z
 }
 
-// Each change leaves a file whose drawing differs from the original's.
-void flipAllButTheFirstEighth(std::vector<std::uint8_t>& bytes) {
-    for (std::size_t i = bytes.size() / 8; i < bytes.size(); ++i) bytes[i] ^= 0xFF;
-}
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(txr::fontkit::writeFileBytes(path, bytes)) << path;
 }
 
 TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
     const std::string directory = txr::test::freshTestDirectory();
     const std::string font = directory + "Z.bin";
     const std::vector<std::uint8_t> original = txr::test::readFileBytes(kFonts + "Z.bin");
-    std::vector<std::uint8_t> flipped = original;
-    flipAllButTheFirstEighth(flipped);
+    std::vector<std::uint8_t> flipped = original;  // a font file that draws otherwise
+    for (std::size_t i = flipped.size() / 8; i < flipped.size(); ++i) flipped[i] ^= 0xFF;
     const struct Change {
         const char* what;
         void (*apply)(const std::string& font, const std::vector<std::uint8_t>& flipped);

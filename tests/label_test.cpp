@@ -25,18 +25,10 @@ class LabelTest : public ::testing::Test {
     }
 };
 
+// A field of scale 1 and character set 0.
 LabelField field(int x, int y, int family, int font, std::string text, int rotation = 0,
                  bool invert = false, Placement placement = Placement::ink) {
-    LabelField f;
-    f.x = x;
-    f.y = y;
-    f.family = family;
-    f.font = font;
-    f.rotation = rotation;
-    f.invert = invert;
-    f.text = std::move(text);
-    f.placement = placement;
-    return f;
+    return {x, y, family, font, 1, 1, rotation, invert, 0, std::move(text), placement};
 }
 
 TEST_F(LabelTest, EqualsTheCompositionOfGetBmpFileFiles) {
