@@ -1,8 +1,9 @@
-// Child processes for tests: posix_spawn on POSIX, CreateProcess on Windows, where a command line
-// is one string that the child's C runtime splits again.
-#include "support/child_process.h"
+// The tool as a child process: posix_spawn on POSIX, CreateProcess on Windows, where a command
+// line is one string that the child's C runtime splits again.
+#include "support/tool_run.h"
 
 #include "support/bmp_file.h"
+#include "support/test_fonts.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -110,25 +111,30 @@ int run(const std::string& program, const std::vector<std::string>& args,
 }
 #endif
 
-}  // namespace
-
-ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& capture) {
-    const std::string outPath = capture + ".out";
-    const std::string errPath = capture + ".err";
-    ProgramRun result;
-    result.code = run(program, args, outPath, errPath);
-    result.out = textOf(outPath);
-    result.err = textOf(errPath);
-    return result;
-}
-
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
 #if defined(_WIN32)
     SetEnvironmentVariableA(name.c_str(), value.c_str());
 #else
     setenv(name.c_str(), value.c_str(), 1);
 #endif
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args) {
+    ProgramRun result;
+    result.code = run(program, args, "run.out", "run.err");
+    result.out = textOf("run.out");
+    result.err = textOf("run.err");
+    return result;
+}
+
+void prepareToolFolders() {
+    std::filesystem::create_directories("fonts");
+    ASSERT_TRUE(writeTestFontSet("fonts"));
+    std::filesystem::create_directories("tmp");
+    const std::string tmp = std::filesystem::absolute("tmp").string();
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) setEnvironmentVariable(name, tmp);
 }
 
 }  // namespace txr::test
