@@ -12,38 +12,32 @@
 
 namespace {
 
-using CountFunction = std::size_t (*)();
 constexpr char kCountSymbol[] = "_ZN3txr28registeredExtensionLibrariesEv";
 
-#if defined(_WIN32)
 struct Library {
-    Library() : module(LoadLibraryA("txr.dll")) {}
+#if defined(_WIN32)
+    HMODULE module = LoadLibraryA("txr.dll");
     ~Library() {
         if (module != nullptr) FreeLibrary(module);
     }
-    CountFunction count() const {
-        return reinterpret_cast<CountFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module, kCountSymbol)));
+    void* count() const {
+        return reinterpret_cast<void*>(GetProcAddress(module, kCountSymbol));
     }
-    HMODULE module;
-};
 #else
-struct Library {
-    Library() : module(dlopen(TXR_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL)) {}
+    void* module = dlopen(TXR_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ~Library() {
         if (module != nullptr) dlclose(module);
     }
-    CountFunction count() const {
-        return reinterpret_cast<CountFunction>(dlsym(module, kCountSymbol));
+    void* count() const {
+        return dlsym(module, kCountSymbol);
     }
-    void* module;
-};
 #endif
+};
 
 TEST(SharedLibrary, LoadsAndRegistersItselfOnce) {
     const Library library;
     ASSERT_NE(library.module, nullptr) << "the shared library did not load";
-    const CountFunction count = library.count();
+    const auto count = reinterpret_cast<std::size_t (*)()>(library.count());
     ASSERT_NE(count, nullptr) << kCountSymbol << " is not exported";
     EXPECT_EQ(count(), 1u);
 }
