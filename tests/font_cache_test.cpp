@@ -170,9 +170,10 @@ TEST(FontCache, CApiRendererWithACacheRendersTheSame) {
         ASSERT_EQ(txr_render_bmp(renderers[r], "Cache 42", 8, &bytes, &size), TXR_OK);
         files[r].assign(bytes, bytes + size);
         txr_free(bytes);
-        txr_destroy(renderers[r]);
     }
     EXPECT_TRUE(files[0] == files[1]);
+    EXPECT_EQ(txr_use_cache(renderers[1], nullptr), TXR_OK);
+    for (TxrRenderer* renderer : renderers) txr_destroy(renderer);
     txr_cache_destroy(cache);
 }
 
