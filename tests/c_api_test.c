@@ -150,9 +150,7 @@ static void testNothingDrawn(void) {
 static void testRenderingsAgree(void) {
     static const struct {
         int family, font, scaleH, scaleV, rotation, invert;
-    } cases[] = {
-        {0, 20, 1, 2, 2, 1}, {1, 4, 1, 1, 3, 1}, {2, 5, 3, 2, 1, 1},
-    };
+    } cases[] = {{0, 20, 1, 2, 2, 1}, {1, 4, 1, 1, 3, 1}, {2, 5, 3, 2, 1, 1}};
     static const char text[] = "AiB\xB0\0A";
     size_t i;
     for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
