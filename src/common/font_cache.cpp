@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/short_hold_mutex.h"
+
 namespace txr {
 
 namespace {
@@ -114,7 +116,7 @@ struct FontCache::State {
         entries.erase(entry);
     }
 
-    mutable std::mutex mutex;
+    mutable ShortHoldMutex mutex;
     std::size_t byteLimit = 0;
     std::size_t bytesHeld = 0;
     std::unordered_map<std::string, Entry> entries;
@@ -128,28 +130,28 @@ FontCache::FontCache(std::size_t byteLimit) : state_(std::make_unique<State>()) 
 FontCache::~FontCache() = default;
 
 std::size_t FontCache::byteLimit() const {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state_->mutex);
     return state_->byteLimit;
 }
 
 void FontCache::setByteLimit(std::size_t byteLimit) {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state_->mutex);
     state_->byteLimit = byteLimit;
     state_->evictOver(byteLimit);
 }
 
 std::size_t FontCache::bytesHeld() const {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state_->mutex);
     return state_->bytesHeld;
 }
 
 std::size_t FontCache::filesHeld() const {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state_->mutex);
     return state_->entries.size();
 }
 
 void FontCache::clear() {
-    const std::lock_guard<std::mutex> lock(state_->mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state_->mutex);
     state_->evictOver(0);
 }
 
@@ -158,7 +160,7 @@ FontCache::FileBytes FontCache::fetch(const std::string& path) {
     if (!identityAt(path, now)) return nullptr;
     State& state = *state_;
     {
-        const std::lock_guard<std::mutex> lock(state.mutex);
+        const std::lock_guard<ShortHoldMutex> lock(state.mutex);
         const auto found = state.entries.find(path);
         if (found != state.entries.end()) {
             if (found->second.identity == now) {
@@ -172,7 +174,7 @@ FontCache::FileBytes FontCache::fetch(const std::string& path) {
     // Read without the lock, so that other threads' hits do not wait for the disk.
     FileBytes bytes = readWhole(path, now);
     if (!bytes) return nullptr;
-    const std::lock_guard<std::mutex> lock(state.mutex);
+    const std::lock_guard<ShortHoldMutex> lock(state.mutex);
     if (bytes->size() > state.byteLimit) return bytes;  // the limit fell meanwhile: serve, not keep
     const auto found = state.entries.find(path);
     if (found != state.entries.end()) state.erase(found);

@@ -2,6 +2,7 @@
 #include <memory>
 #include <mutex>
 
+#include "common/short_hold_mutex.h"
 #include "platform/gdi_objects.h"
 #include "txr/platform/afxgdi.h"
 
@@ -25,8 +26,8 @@ std::unique_ptr<txr::ObjectCompanion> makeRecord() {
 }
 
 // Guards the records' fields; never held while a GDI object is deleted.
-std::mutex& recordMutex() {
-    static std::mutex mutex;
+txr::ShortHoldMutex& recordMutex() {
+    static txr::ShortHoldMutex mutex;
     return mutex;
 }
 
@@ -54,7 +55,7 @@ CGdiObject::~CGdiObject() {
 
 BOOL CGdiObject::Attach(HGDIOBJ object) {
     if (object == nullptr || m_hObject != nullptr) return FALSE;
-    std::lock_guard<std::mutex> lock(recordMutex());
+    std::lock_guard<txr::ShortHoldMutex> lock(recordMutex());
     WrapperRecord* record = recordOf(object, true);
     if (record == nullptr) return FALSE;
     record->attached = this;
@@ -65,7 +66,7 @@ BOOL CGdiObject::Attach(HGDIOBJ object) {
 HGDIOBJ CGdiObject::Detach() {
     HGDIOBJ object = m_hObject;
     if (object == nullptr) return nullptr;
-    std::lock_guard<std::mutex> lock(recordMutex());
+    std::lock_guard<txr::ShortHoldMutex> lock(recordMutex());
     WrapperRecord* record = recordOf(object, false);
     if (record != nullptr && record->attached == this) record->attached = nullptr;
     m_hObject = nullptr;
@@ -79,7 +80,7 @@ BOOL CGdiObject::DeleteObject() {
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ object) {
     if (object == nullptr) return nullptr;
-    std::lock_guard<std::mutex> lock(recordMutex());
+    std::lock_guard<txr::ShortHoldMutex> lock(recordMutex());
     WrapperRecord* record = recordOf(object, true);
     if (record == nullptr) return nullptr;
     if (record->attached != nullptr) return record->attached;

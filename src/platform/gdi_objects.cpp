@@ -10,7 +10,12 @@
 #include <vector>
 
 #include "common/one_bit_rows.h"
+#include "common/short_hold_mutex.h"
 #include "platform/raster.h"
+
+namespace txr {
+struct SharedSurface;
+}
 
 // A device context: what it draws on, the objects selected into it and its drawing state.
 struct HDC__ {
@@ -23,11 +28,40 @@ struct HDC__ {
     HPEN pen = nullptr;
     int stretchMode = BLACKONWHITE;
     POINT position{0, 0};
-    std::unique_ptr<txr::Surface> ownSurface;  // device DCs only
+    std::shared_ptr<txr::SharedSurface> ownSurface;  // device DCs only
 };
 
 namespace txr {
+
+// A surface and the lock of whoever draws on it. The table's lock only finds it; drawing holds
+// this one, so threads drawing on surfaces of their own never wait for each other, and a surface
+// whose object is deleted meanwhile lives until the drawing on it ends.
+struct SharedSurface {
+    explicit SharedSurface(std::unique_ptr<Surface> s) : surface(std::move(s)) {}
+    std::mutex drawing;
+    const std::unique_ptr<Surface> surface;
+};
+
 namespace {
+
+// A surface held for one drawing call: the surface (or nullptr) and its drawing lock.
+class HeldSurface {
+  public:
+    HeldSurface(bool dcFound, std::shared_ptr<SharedSurface> shared)
+        : dcFound(dcFound),
+          shared_(std::move(shared)),
+          lock_(shared_ ? std::unique_lock<std::mutex>(shared_->drawing)
+                        : std::unique_lock<std::mutex>()) {}
+    Surface* get() const { return shared_ ? shared_->surface.get() : nullptr; }
+    Surface* operator->() const { return get(); }
+    explicit operator bool() const { return get() != nullptr; }
+
+    const bool dcFound;  // false: the handle was no live DC
+
+  private:
+    std::shared_ptr<SharedSurface> shared_;
+    std::unique_lock<std::mutex> lock_;
+};
 
 constexpr DWORD kDstInvert = 0x00550009;
 constexpr int kPsNull = 5;
@@ -37,8 +71,9 @@ constexpr DWORD kMinInfoHeaderSize = 40;
 constexpr DWORD kMaxInfoHeaderSize = 124;
 
 struct BitmapObject final : HBITMAP__ {
-    explicit BitmapObject(std::unique_ptr<Surface> s) : surface(std::move(s)) {}
-    std::unique_ptr<Surface> surface;
+    explicit BitmapObject(std::unique_ptr<Surface> s)
+        : shared(std::make_shared<SharedSurface>(std::move(s))) {}
+    std::shared_ptr<SharedSurface> shared;
 };
 
 struct PenObject final : HPEN__ {
@@ -126,27 +161,39 @@ struct Registry {
     }
 
     // Where drawing on the DC goes: nothing for the screen and for the shared stock bitmap.
-    Surface* drawTarget(HDC__& dc) {
+    std::shared_ptr<SharedSurface> drawTarget(HDC__& dc) {
         switch (dc.kind) {
             case HDC__::Kind::memory:
                 if (dc.bitmap == stockBitmap) return nullptr;
-                return static_cast<BitmapObject*>(dc.bitmap)->surface.get();
+                return static_cast<BitmapObject*>(dc.bitmap)->shared;
             case HDC__::Kind::device:
-                return dc.ownSurface.get();
+                return dc.ownSurface;
             case HDC__::Kind::screen:
                 break;
         }
         return nullptr;
     }
 
-    const Surface* readSource(HDC__& dc) {
-        if (dc.kind == HDC__::Kind::memory) {
-            return static_cast<BitmapObject*>(dc.bitmap)->surface.get();
-        }
+    std::shared_ptr<SharedSurface> readSource(HDC__& dc) {
+        if (dc.kind == HDC__::Kind::memory) return static_cast<BitmapObject*>(dc.bitmap)->shared;
         return drawTarget(dc);
     }
 
-    std::mutex mutex;
+    // The surface a DC draws on (or reads from), held for drawing; the table's lock must not be
+    // held by the caller.
+    HeldSurface hold(HDC hdc, bool reading = false) {
+        std::shared_ptr<SharedSurface> shared;
+        bool found = false;
+        {
+            std::lock_guard<ShortHoldMutex> lock(mutex);
+            HDC__* dc = findDC(hdc);
+            found = dc != nullptr;
+            if (found) shared = reading ? readSource(*dc) : drawTarget(*dc);
+        }
+        return HeldSurface(found, std::move(shared));
+    }
+
+    ShortHoldMutex mutex;
     std::unordered_map<const HGDIOBJ__*, ObjectEntry> objects;
     std::unordered_map<const HDC__*, std::unique_ptr<HDC__>> dcs;
     HBITMAP stockBitmap = nullptr;
@@ -186,7 +233,13 @@ COLORREF colourTableEntry(const BITMAPINFO* info, int index) {
 
 ObjectCompanion* objectCompanion(HGDIOBJ object, CompanionFactory make) {
     Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    {
+        std::lock_guard<ShortHoldMutex> lookup(reg.mutex);
+        ObjectEntry* entry = reg.find(object);
+        if (entry == nullptr) return nullptr;
+        if (entry->companion || make == nullptr) return entry->companion.get();
+    }
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     ObjectEntry* entry = reg.find(object);
     if (entry == nullptr) return nullptr;
     if (!entry->companion && make != nullptr) entry->companion = make();
@@ -195,7 +248,7 @@ ObjectCompanion* objectCompanion(HGDIOBJ object, CompanionFactory make) {
 
 UINT gdiObjectType(HGDIOBJ object) {
     Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     ObjectEntry* entry = reg.find(object);
     return entry == nullptr ? 0 : entry->type;
 }
@@ -205,18 +258,15 @@ HDC createDeviceDC(int width, int height, COLORREF paper) {
     if (!surface) return nullptr;
     surface->fill(DotRect{0, 0, width, height}, surface->pixelOf(paper));
     Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC handle = reg.addDC(HDC__::Kind::device);
-    reg.findDC(handle)->ownSurface = std::move(surface);
+    reg.findDC(handle)->ownSurface = std::make_shared<SharedSurface>(std::move(surface));
     return handle;
 }
 
 BOOL fillDeviceSurface(HDC dc, COLORREF colour) {
-    Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* target = reg.findDC(dc);
-    Surface* surface = target == nullptr ? nullptr : reg.drawTarget(*target);
-    if (surface == nullptr) return FALSE;
+    HeldSurface surface = registry().hold(dc);
+    if (!surface) return FALSE;
     surface->fill(DotRect{0, 0, surface->width(), surface->height()}, surface->pixelOf(colour));
     return TRUE;
 }
@@ -227,7 +277,7 @@ using txr::registry;
 
 HDC CreateCompatibleDC(HDC hdc) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     if (hdc != nullptr && reg.findDC(hdc) == nullptr) return nullptr;
     return reg.addDC(HDC__::Kind::memory);
 }
@@ -235,7 +285,7 @@ HDC CreateCompatibleDC(HDC hdc) {
 BOOL DeleteDC(HDC hdc) {
     std::vector<txr::ObjectEntry> freed;  // destroyed after the lock is released
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     if (reg.findDC(hdc) == nullptr) return FALSE;
     reg.removeDC(hdc, freed);
     return TRUE;
@@ -244,14 +294,14 @@ BOOL DeleteDC(HDC hdc) {
 HDC GetDC(HWND hwnd) {
     if (hwnd != nullptr) return nullptr;  // there are no windows here, only the screen
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     return reg.addDC(HDC__::Kind::screen);
 }
 
 int ReleaseDC(HWND hwnd, HDC hdc) {
     std::vector<txr::ObjectEntry> freed;
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     if (hwnd != nullptr || dc == nullptr || dc->kind != HDC__::Kind::screen) return 0;
     reg.removeDC(hdc, freed);
@@ -260,11 +310,11 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     if (dc == nullptr || cx < 0 || cy < 0) return nullptr;
     txr::PixelFormat format = txr::PixelFormat::rgb;
-    if (dc->kind == HDC__::Kind::memory) format = reg.readSource(*dc)->format();
+    if (dc->kind == HDC__::Kind::memory) format = reg.readSource(*dc)->surface->format();
     if (cx == 0 || cy == 0) {
         format = txr::PixelFormat::oneBit;
         cx = cy = 1;
@@ -278,14 +328,14 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 HPEN CreatePen(int style, int width, COLORREF color) {
     if (style < PS_SOLID || style > 6) return nullptr;
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     return static_cast<HPEN>(reg.add(
         std::make_unique<txr::PenObject>(style, std::max(width, 1), color & 0x00FFFFFF), OBJ_PEN));
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     txr::ObjectEntry* entry = reg.find(object);
     if (dc == nullptr || entry == nullptr) return nullptr;
@@ -312,7 +362,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
 
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     if (dc == nullptr) return nullptr;
     if (type == OBJ_PEN) return dc->pen;
@@ -323,7 +373,7 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
 BOOL DeleteObject(HGDIOBJ object) {
     txr::ObjectEntry doomed;  // destroyed after the lock is released, companion first
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     auto it = reg.objects.find(object);
     if (it == reg.objects.end()) return FALSE;
     if (it->second.stock) return TRUE;
@@ -338,13 +388,13 @@ BOOL DeleteObject(HGDIOBJ object) {
 
 int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     txr::BitmapObject* bitmap = reg.findBitmap(object);
     if (bitmap == nullptr) return 0;
     if (out == nullptr) return static_cast<int>(sizeof(BITMAP));
     // As gdi32: a buffer too short for the whole record gets nothing.
     if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-    const txr::Surface& surface = *bitmap->surface;
+    const txr::Surface& surface = *bitmap->shared->surface;  // its size never changes
     const std::int64_t bitsPixel = surface.format() == txr::PixelFormat::oneBit ? 1 : 32;
     BITMAP record{};
     record.bmWidth = surface.width();
@@ -358,12 +408,9 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
 
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     if (rop != BLACKNESS && rop != WHITENESS && rop != txr::kDstInvert) return FALSE;
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* dc = reg.findDC(hdc);
-    if (dc == nullptr) return FALSE;
-    txr::Surface* surface = reg.drawTarget(*dc);
-    if (surface == nullptr) return TRUE;
+    txr::HeldSurface surface = registry().hold(hdc);
+    if (!surface.dcFound) return FALSE;
+    if (!surface) return TRUE;
     txr::DotRect rect;
     txr::span(x, w, rect.left, rect.right);
     txr::span(y, h, rect.top, rect.bottom);
@@ -395,12 +442,10 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
     image.colours[0] = txr::colourTableEntry(info, 0);
     image.colours[1] = txr::colourTableEntry(info, 1);
 
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* dc = reg.findDC(hdc);
-    if (dc == nullptr) return 0;
-    if (txr::Surface* surface = reg.drawTarget(*dc)) {
-        txr::stretchOneBit(*surface, image, {xSrc, ySrc, srcWidth, srcHeight},
+    txr::HeldSurface surface = registry().hold(hdc);
+    if (!surface.dcFound) return 0;
+    if (surface) {
+        txr::stretchOneBit(*surface.get(), image, {xSrc, ySrc, srcWidth, srcHeight},
                            {xDest, yDest, destWidth, destHeight}, rop == NOTSRCCOPY);
     }
     return srcHeight;
@@ -409,7 +454,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
 int SetStretchBltMode(HDC hdc, int mode) {
     if (mode < BLACKONWHITE || mode > txr::kHalftone) return 0;
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     if (dc == nullptr) return 0;
     return std::exchange(dc->stretchMode, mode);
@@ -417,7 +462,7 @@ int SetStretchBltMode(HDC hdc, int mode) {
 
 int GetStretchBltMode(HDC hdc) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     return dc == nullptr ? 0 : dc->stretchMode;
 }
@@ -435,12 +480,17 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITM
         std::uint64_t{stride} * static_cast<std::uint64_t>(header.biHeight);
     if (sizeImage > UINT32_MAX) return 0;
 
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    if (hdc != nullptr && reg.findDC(hdc) == nullptr) return 0;
-    txr::BitmapObject* object = reg.findBitmap(bitmap);
-    if (object == nullptr) return 0;
-    const txr::Surface& surface = *object->surface;
+    std::shared_ptr<txr::SharedSurface> shared;
+    {
+        auto& reg = registry();
+        std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
+        if (hdc != nullptr && reg.findDC(hdc) == nullptr) return 0;
+        txr::BitmapObject* object = reg.findBitmap(bitmap);
+        if (object == nullptr) return 0;
+        shared = object->shared;
+    }
+    const txr::HeldSurface held(true, std::move(shared));
+    const txr::Surface& surface = *held.get();
 
     header.biCompression = BI_RGB;
     header.biSizeImage = static_cast<DWORD>(sizeImage);
@@ -461,7 +511,7 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITM
 
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) {
     auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
+    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
     HDC__* dc = reg.findDC(hdc);
     if (dc == nullptr) return FALSE;
     if (previous != nullptr) *previous = dc->position;
@@ -470,35 +520,39 @@ BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) {
 }
 
 BOOL LineTo(HDC hdc, int x, int y) {
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* dc = reg.findDC(hdc);
-    if (dc == nullptr) return FALSE;
-    const txr::PenObject* pen = reg.findPen(dc->pen);
-    txr::Surface* surface = reg.drawTarget(*dc);
-    if (surface != nullptr && pen->style != txr::kPsNull) {
-        txr::drawLine(*surface, dc->position, POINT{x, y}, pen->width,
-                      surface->pixelOf(pen->colour));
+    POINT from{};
+    int penStyle = 0;
+    int penWidth = 0;
+    COLORREF penColour = 0;
+    std::shared_ptr<txr::SharedSurface> shared;
+    {
+        auto& reg = registry();
+        std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
+        HDC__* dc = reg.findDC(hdc);
+        if (dc == nullptr) return FALSE;
+        const txr::PenObject* pen = reg.findPen(dc->pen);
+        penStyle = pen->style;
+        penWidth = pen->width;
+        penColour = pen->colour;
+        from = std::exchange(dc->position, POINT{x, y});
+        shared = reg.drawTarget(*dc);
     }
-    dc->position = POINT{x, y};
+    const txr::HeldSurface surface(true, std::move(shared));
+    if (surface && penStyle != txr::kPsNull) {
+        txr::drawLine(*surface.get(), from, POINT{x, y}, penWidth, surface->pixelOf(penColour));
+    }
     return TRUE;
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* dc = reg.findDC(hdc);
-    const txr::Surface* surface = dc == nullptr ? nullptr : reg.readSource(*dc);
-    if (surface == nullptr || !surface->contains(x, y)) return CLR_INVALID;
+    const txr::HeldSurface surface = registry().hold(hdc, true);
+    if (!surface || !surface->contains(x, y)) return CLR_INVALID;
     return surface->colourOf(surface->pixel(x, y));
 }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
-    auto& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    HDC__* dc = reg.findDC(hdc);
-    txr::Surface* surface = dc == nullptr ? nullptr : reg.drawTarget(*dc);
-    if (surface == nullptr || !surface->contains(x, y)) return CLR_INVALID;
+    const txr::HeldSurface surface = registry().hold(hdc);
+    if (!surface || !surface->contains(x, y)) return CLR_INVALID;
     const std::uint32_t pixel = surface->pixelOf(color);
     surface->setPixel(x, y, pixel);
     return surface->colourOf(pixel);

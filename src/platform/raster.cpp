@@ -309,6 +309,12 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
     std::int64_t shownStored = -1;
     const unsigned char* shownRow = nullptr;
     const std::uint32_t* shownColours = nullptr;
+    // The source bytes that hold the painted columns: a colour row whose bytes there equal the
+    // row painted before paints the same pixels, so it is copied (an image magnified before it
+    // comes here repeats each row many times).
+    const std::int64_t firstByte = column >> 3;
+    const std::int64_t lastByte = (column + (right - left + phase - 1) / scale) >> 3;
+    const unsigned char* shownFrom = nullptr;
     for (std::int64_t j = jBegin; j < jEnd; ++j) {
         const std::int64_t k = j * source.height / dest.height;
         const std::int64_t stored =
@@ -319,12 +325,15 @@ void stretchWholeScale(Surface& surface, const DibView& image, const BlitBox& so
         if (!oneBit) {
             // Colour surfaces: runs of one pixel value per source dot.
             std::uint32_t* row = surface.rgbRow(y);
-            if (stored == shownStored) {
+            if (shownFrom != nullptr &&
+                (from == shownFrom ||
+                 std::memcmp(from + firstByte, shownFrom + firstByte,
+                             static_cast<std::size_t>(lastByte - firstByte + 1)) == 0)) {
                 std::copy(shownColours + left, shownColours + right, row + left);
                 continue;
             }
             paintColourRow(row, left, right, from, column, phase, scale, pixels);
-            shownStored = stored;
+            shownFrom = from;
             shownColours = row;
             continue;
         }
