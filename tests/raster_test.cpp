@@ -27,10 +27,10 @@ struct BlitCase {
     std::string describe() const {
         std::ostringstream out;
         out << imageWidth << "x" << imageHeight << (bottomUp ? " bottom-up" : " top-down")
-            << " colours " << std::hex << colours[0] << "/" << colours[1] << std::dec << " source ("
+            << std::hex << " colours " << colours[0] << "/" << colours[1] << std::dec << " source "
             << source.x << "," << source.y << " " << source.width << "x" << source.height
-            << ") dest (" << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height
-            << ")" << (complement ? " complemented" : "");
+            << " dest " << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height
+            << (complement ? " complemented" : "");
         return out.str();
     }
 };
@@ -106,14 +106,12 @@ std::string check(PixelFormat format, int surfaceWidth, int surfaceHeight, const
     for (int y = 0; y < surfaceHeight; ++y) {
         for (int x = 0; x < surfaceWidth; ++x) expected->setPixel(x, y, actual->pixel(x, y));
     }
-    DibView image;
-    image.bits = rows.data();
-    image.width = c.imageWidth;
-    image.height = c.imageHeight;
-    image.bottomUp = c.bottomUp;
-    image.stride = dibStride(c.imageWidth);
-    image.colours[0] = c.colours[0];
-    image.colours[1] = c.colours[1];
+    const DibView image{rows.data(),
+                        c.imageWidth,
+                        c.imageHeight,
+                        c.bottomUp,
+                        dibStride(c.imageWidth),
+                        {c.colours[0], c.colours[1]}};
     stretchOneBit(*actual, image, c.source, c.dest, c.complement);
     referenceBlit(*expected, c, rows);
     return differences(*actual, *expected);
@@ -138,17 +136,10 @@ BlitCase randomCase(std::mt19937& random, int imageWidth, std::int64_t destX, st
     c.colours[1] = table[1];
     c.complement = random() % 2 == 0;
     // Mostly the whole image; sometimes a sub-rectangle or one reaching outside it.
-    switch (random() % 4) {
-        case 0:
-            c.source = {1, 1, srcW, c.imageHeight};
-            break;
-        case 1:
-            c.source = {-2, -1, srcW, c.imageHeight + 2};
-            break;
-        default:
-            c.source = {0, 0, srcW, c.imageHeight};
-            break;
-    }
+    const auto pick = random() % 4;
+    c.source = pick == 0   ? BlitBox{1, 1, srcW, c.imageHeight}
+               : pick == 1 ? BlitBox{-2, -1, srcW, c.imageHeight + 2}
+                           : BlitBox{0, 0, srcW, c.imageHeight};
     const std::int64_t scaleV = 1 + random() % 4;
     c.dest = {destX, static_cast<std::int64_t>(random() % 5) - 2, destW,
               c.source.height * scaleV - static_cast<std::int64_t>(random() % 2)};
