@@ -1,17 +1,30 @@
-// The font kit's readers and writers of BDF text and the three font-file layouts: what they
-// refuse, with the reason (the set build and its round trips: fontkit_set_test).
+// The font kit's readers and writers: BDF text and the three font-file layouts, what they refuse
+// with the reason, the BDF crasher round trip, and file reads and atomic writes (the old file or
+// the whole new one, links followed, permissions kept, nothing left behind when a file-size
+// limit stops a write). The set build and its round trips: fontkit_set_test.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fontkit/bdf.h"
+#include "fontkit/file_io.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"
 #include "fontkit/fontkit_error.h"
+#include "support/folder_listing.h"
 
 namespace txr::fontkit {
 namespace {
@@ -127,6 +140,115 @@ TEST(FontFileB, ReaderStaysInsideTheFileAndLookupIsTheEngines) {
     EXPECT_EQ(glyphNumberB(203, 0, 6, 123), std::nullopt);
     EXPECT_STREQ(fontFileBName(300), "B300.bin");
 }
+
+// Found by fuzzing (tests/data/crashers/bdf_pixel_size_zero.bdf): the reader took a PIXEL_SIZE
+// of 0 and the writer then refused the font it was given. Whatever PIXEL_SIZE holds, the writer
+// writes the font, with SWIDTH per pixel when the value cannot be an em.
+TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
+    const std::string crasher =
+        readFileText(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/bdf_pixel_size_zero.bdf",
+                     kBdfMaxFileSize);
+    const BdfFont fromCrasher = readBdf(crasher);
+    EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
+
+    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
+    const std::string glyph =
+        "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    const struct {
+        const char* pixelSize;
+        const char* swidth;
+    } cases[] = {{"8", "SWIDTH 750 0"},
+                 {"0", "SWIDTH 6000 0"},
+                 {"-4", "SWIDTH 6000 0"},
+                 {"\"8\"", "SWIDTH 6000 0"},
+                 {"2147483647", "SWIDTH 0 0"}};
+    for (const auto& c : cases) {
+        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
+                                     "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
+        const std::string written = writeBdf(font);
+        EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
+            << "PIXEL_SIZE " << c.pixelSize << ":\n"
+            << written;
+        EXPECT_EQ(readBdf(written).properties.front().value, font.properties.front().value);
+    }
+}
+
+TEST(FileIo, DirectoriesEmptyAndOversizedFilesAreReadOrRefusedWithTheReason) {
+    std::filesystem::create_directories("io/folder.bin");
+    ASSERT_TRUE(writeFileBytes("io/empty.bin", {}));
+    ASSERT_TRUE(writeFileBytes("io/five.bin", {1, 2, 3, 4, 5}));
+    EXPECT_TRUE(readFileBytes("io/empty.bin", 4).empty());
+    EXPECT_EQ(readFileBytes("io/five.bin", 5), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+    const struct {
+        const char* path;
+        std::size_t maxSize;
+        const char* error;
+    } cases[] = {
+        {"io/folder.bin", 1 << 20, "io/folder.bin: is a directory"},
+        {"io/five.bin", 4, "io/five.bin: 5 bytes, more than the 4 accepted"},
+        {"io/none.bin", 4, "io/none.bin: cannot open: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readFileBytes(c.path, c.maxSize);
+            ADD_FAILURE() << "read " << c.path;
+        } catch (const FontKitError& error) {
+            EXPECT_EQ(std::string(error.what()), c.error);
+        }
+    }
+}
+
+#ifndef _WIN32
+// Atomic writes rest on POSIX means here: links, permissions and file-size limits.
+class FontKitFileIo : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(std::system("rm -rf out && mkdir out"), 0); }
+};
+
+TEST_F(FontKitFileIo, ReplacingKeepsLinksPermissionsAndLongNames) {
+    writeFileAtomically("out/target", std::string("old"));
+    ASSERT_EQ(chmod("out/target", 0600), 0);
+    ASSERT_EQ(symlink("target", "out/link"), 0);
+    const std::string longName = "out/" + std::string(255, 'n');
+    writeFileAtomically(longName, std::string("old"));
+
+    writeFileAtomically("out/link", std::string("new"));
+    writeFileAtomically(longName, std::string("long"));
+
+    struct stat link {};
+    ASSERT_EQ(lstat("out/link", &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode)) << "the link stays a link";
+    struct stat target {};
+    ASSERT_EQ(stat("out/target", &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFileText("out/target", 16), "new");
+    EXPECT_EQ(readFileText(longName, 16), "long");
+    EXPECT_EQ(test::namesIn("out"),
+              (std::set<std::string>{"target", "link", std::string(255, 'n')}));
+}
+
+TEST_F(FontKitFileIo, FileSizeLimitLeavesTheOldFilesAndNoTemporaryOne) {
+    writeFileAtomically("out/one", std::string("old one"));
+    writeFileAtomically("out/two", std::string("old two"));
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    // Without the writes ignoring SIGXFSZ, the signal would end this test's process here.
+    const std::string big(8192, 'x');
+    EXPECT_THROW(writeFileAtomically("out/one", big), FontKitError);
+    EXPECT_THROW(writeFilesAtomically({{"out/one", "new one"}, {"out/two", big}}), FontKitError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(readFileText("out/one", 16), "old one");
+    EXPECT_EQ(readFileText("out/two", 16), "old two");
+    EXPECT_EQ(test::namesIn("out"), (std::set<std::string>{"one", "two"}));
+
+    writeFilesAtomically({{"out/one", "new one"}, {"out/two", "new two"}});
+    EXPECT_EQ(readFileText("out/one", 16) + readFileText("out/two", 16), "new onenew two");
+}
+
+#endif
 
 }  // namespace
 }  // namespace txr::fontkit
