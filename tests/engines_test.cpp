@@ -53,15 +53,11 @@ void fetch(CGeneraterZ& engine, int code) {
 }
 
 // What the facade does after each string.
-void closeFont(CGeneraterB& engine) {
-    if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
-    engine.fontFile = nullptr;
-}
 template <class Engine>
 void closeFont(Engine& engine) {
     if (engine.fontFile != nullptr) std::fclose(engine.fontFile);
     engine.fontFile = nullptr;
-    engine.fetchCount = 0;
+    if constexpr (!std::is_same_v<Engine, CGeneraterB>) engine.fetchCount = 0;
 }
 
 // Font A: codes 0x20..0x41 with '!' and 'A' (the 10 x 3 glyph FF C0 / 80 00 / 00 40).

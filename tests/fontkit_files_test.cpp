@@ -29,8 +29,10 @@
 namespace txr::fontkit {
 namespace {
 
+// The head of every BDF text below.
+const std::string kHead = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
+
 TEST(Bdf, RefusesHostileInputWithTheLine) {
-    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
     const std::string glyphHead = "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 8 0\n";
     const struct {
         std::string text;
@@ -38,23 +40,23 @@ TEST(Bdf, RefusesHostileInputWithTheLine) {
     } cases[] = {
         {"", "bdf:0: text ends before STARTFONT"},
         {"STARTFONT 3.0\n", "bdf:1: STARTFONT must give version 2.1"},
-        {head, "bdf:4: text ends before CHARS"},
-        {head + "BOGUS 1\n", "bdf:5: unexpected BOGUS before CHARS"},
-        {head + "CHARS 70000\n", "bdf:5: glyph count 70000 is outside 0 to 65536"},
-        {head + "CHARS 99999999999999\n", "bdf:5: glyph count \"99999999999999\" is not a number"},
-        {head + "CHARS 1\nENDFONT\n", "bdf:6: CHARS announced 1 glyphs, found 0"},
-        {head + glyphHead + "BBX 2000 1 0 0\n", "bdf:9: box width 2000 is outside 0 to 1024"},
-        {head + glyphHead + "BBX 8 2 0 0\nBITMAP\nFF\n", "bdf:11: text ends inside a BITMAP"},
-        {head + glyphHead + "BBX 8 1 0 0\nBITMAP\nF\n", "bdf:11: BITMAP row of 1 digits"},
-        {head + glyphHead + "BBX 4 1 0 0\nBITMAP\nF0F0\n", "bdf:11: ink beyond the box width"},
-        {head + "CHARS 1\nSTARTCHAR a\nDWIDTH 8 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n",
+        {kHead, "bdf:4: text ends before CHARS"},
+        {kHead + "BOGUS 1\n", "bdf:5: unexpected BOGUS before CHARS"},
+        {kHead + "CHARS 70000\n", "bdf:5: glyph count 70000 is outside 0 to 65536"},
+        {kHead + "CHARS 99999999999999\n", "bdf:5: glyph count \"99999999999999\" is not a number"},
+        {kHead + "CHARS 1\nENDFONT\n", "bdf:6: CHARS announced 1 glyphs, found 0"},
+        {kHead + glyphHead + "BBX 2000 1 0 0\n", "bdf:9: box width 2000 is outside 0 to 1024"},
+        {kHead + glyphHead + "BBX 8 2 0 0\nBITMAP\nFF\n", "bdf:11: text ends inside a BITMAP"},
+        {kHead + glyphHead + "BBX 8 1 0 0\nBITMAP\nF\n", "bdf:11: BITMAP row of 1 digits"},
+        {kHead + glyphHead + "BBX 4 1 0 0\nBITMAP\nF0F0\n", "bdf:11: ink beyond the box width"},
+        {kHead + "CHARS 1\nSTARTCHAR a\nDWIDTH 8 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n",
          "bdf:11: glyph without ENCODING"},
-        {head + "CHARS 1\nSTARTCHAR a\nENCODING 1\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n",
+        {kHead + "CHARS 1\nSTARTCHAR a\nENCODING 1\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n",
          "bdf:11: glyph without DWIDTH"},
-        {head + "STARTPROPERTIES 1\nA \"open\n", "bdf:6: unterminated string in A"},
-        {head + "STARTPROPERTIES 2\nA 1\nA 2\n", "bdf:7: property A given twice"},
-        {head + std::string(5000, 'X') + "\n", "bdf:5: line longer than 4096 characters"},
-        {head + "FONT \x01\n", "bdf:5: control character in line"},
+        {kHead + "STARTPROPERTIES 1\nA \"open\n", "bdf:6: unterminated string in A"},
+        {kHead + "STARTPROPERTIES 2\nA 1\nA 2\n", "bdf:7: property A given twice"},
+        {kHead + std::string(5000, 'X') + "\n", "bdf:5: line longer than 4096 characters"},
+        {kHead + "FONT \x01\n", "bdf:5: control character in line"},
     };
     for (const auto& c : cases) {
         try {
@@ -107,7 +109,7 @@ TEST(FontFileZReader, RefusesFilesThatDoNotHoldWhatTheyAnnounce) {
         const char* error;
     } cases[] = {
         {"head cut short", [](Bytes& f) { f.resize(1000); }, "shorter than its header"},
-        {"block size below the head", [](Bytes& f) { f[0] = f[1] = f[2] = 0, f[3] = 100; },
+        {"block size below the kHead", [](Bytes& f) { f[0] = f[1] = f[2] = 0, f[3] = 100; },
          "block size"},
         {"block size past the file", [](Bytes& f) { f[1] = 1; }, "block size"},
         {"record inside the code table", [&](Bytes& f) { f[entry + 2] = 0, f[entry + 3] = 8; },
@@ -151,7 +153,6 @@ TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
     const BdfFont fromCrasher = readBdf(crasher);
     EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
 
-    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
     const std::string glyph =
         "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
     const struct {
@@ -163,7 +164,7 @@ TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
                  {"\"8\"", "SWIDTH 6000 0"},
                  {"2147483647", "SWIDTH 0 0"}};
     for (const auto& c : cases) {
-        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
+        const BdfFont font = readBdf(kHead + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
                                      "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
         const std::string written = writeBdf(font);
         EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
