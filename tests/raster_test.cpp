@@ -79,21 +79,20 @@ void referenceBlit(Surface& surface, const BlitCase& c, const std::vector<unsign
     }
 }
 
+// "" when the surfaces agree; else how many dots differ and where the first is.
 std::string differences(const Surface& actual, const Surface& expected) {
-    std::ostringstream out;
+    std::string first;
     int count = 0;
     for (int y = 0; y < actual.height(); ++y) {
         for (int x = 0; x < actual.width(); ++x) {
-            if (actual.pixel(x, y) == expected.pixel(x, y)) continue;
-            if (count++ < 4) {
-                out << " (" << x << "," << y << ") is " << actual.pixel(x, y) << " not "
-                    << expected.pixel(x, y) << ";";
+            if (actual.pixel(x, y) != expected.pixel(x, y) && count++ == 0) {
+                first = "(" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                        std::to_string(actual.pixel(x, y)) + " not " +
+                        std::to_string(expected.pixel(x, y));
             }
         }
     }
-    if (count == 0) return "";
-    out << " " << count << " dots differ";
-    return out.str();
+    return count == 0 ? "" : std::to_string(count) + " dots differ, first " + first;
 }
 
 // Runs one case on a surface and on a copy painted by the reference; returns what differs.
