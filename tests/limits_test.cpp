@@ -131,9 +131,9 @@ TEST(Limits, PenPastTheMeasuredWidthNeitherWrapsNorPaints) {
 }
 
 // The painting work of one call is bounded: glyphs made to stack on one spot draw nothing once
-// their summed magnified bitmaps pass kMaxPaintedDots, exactly at the bound.
-// Font 0 of A.bin: a cell one dot wide, with an 80 x 102 glyph of full ink at 'A'. Each 'A'
-// magnified 16 times charges min(80 * 16, string width) x 102 * 16 dots.
+// their summed magnified bitmaps pass kMaxPaintedDots. Font 0 of A.bin here has a cell one dot
+// wide and an 80 x 102 glyph of full ink at 'A'; each 'A' magnified 16 times charges
+// min(80 * 16, string width) x 102 * 16 dots.
 constexpr std::int64_t kGlyphCharge = 80 * 16 * 102 * 16;
 
 TEST(PaintBound, StackedGlyphsDrawUpToTheBoundAndNothingPastIt) {
