@@ -295,6 +295,7 @@ TEST(EngineA, KeepsTheLastGlyphForCodesOutsideTheBlockOrWithoutGlyph) {
     closeFont(engine);
 }
 
+// `file` cut to `length` bytes, or with the big-endian word at `at` replaced.
 Bytes cut(const Bytes& file, std::size_t length) {
     return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
 }
@@ -309,8 +310,9 @@ int advanceOf(const CGeneraterZ& z) {
     return z.GetCharDelta();
 }
 
-// A new engine's fetch from `file` as font `font` (written past SetFonttype), its glyph buffer
-// marked 0x5A first: cell width, cell height and advance, then the buffer's first bytes.
+// A new engine's fetch of `code` from `file` as font `font` (written past SetFonttype), its glyph
+// buffer marked 0x5A first: cell width, cell height and advance; `rows` gets the buffer's first
+// rows.size() bytes.
 template <class Engine>
 std::vector<int> fetchedFrom(const std::string& dir, const Bytes& file, int font, int code,
                              Bytes& rows) {
