@@ -7,7 +7,6 @@
 
 #include "common/one_bit_rows.h"
 #include "facade/bmp_writer.h"
-#include "fontkit/byte_writer.h"
 #include "support/bmp_file.h"
 #include "support/picture.h"
 
@@ -54,27 +53,6 @@ TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
     EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(kTenByThree));
 }
 
-TEST(BmpWriter, QuarterTurnsMoveEveryDotClockwise) {
-    const BmpRowsImage image = imageOf(kTenByThree);
-    const struct {
-        int turns;
-        std::size_t fileSize;
-        std::vector<std::string> picture;
-    } cases[] = {
-        {1, 102, {"#.#", ".#.", ".#.", "...", "...", "...", "...", "...", "#..", "#.#"}},
-        {2, 74, {"##.......#", ".......##.", "#........#"}},
-        {3, 102, {"#.#", "..#", "...", "...", "...", "...", "...", ".#.", ".#.", "#.#"}},
-        {0, 74, kTenByThree},
-    };
-    for (const auto& c : cases) {
-        const BmpRowsImage turned = turnClockwise(image, c.turns);
-        const std::vector<std::uint8_t> bytes = bmpFileBytes(turned);
-        EXPECT_EQ(bytes.size(), c.fileSize) << c.turns << " turns";
-        EXPECT_EQ(test::parseOneBitBmp(bytes).ascii, test::joined(c.picture))
-            << c.turns << " turns";
-    }
-}
-
 // One clockwise quarter turn done dot by dot, as the reference for every size: the dot at (X, Y),
 // Y downwards, goes to (H - 1 - Y, X). Padding bits of the result are 0.
 BmpRowsImage referenceTurn(const BmpRowsImage& source) {
@@ -117,20 +95,6 @@ TEST(BmpWriter, EveryTurnOfEverySizeUpTo70MatchesTheDotByDotReference) {
             }
         }
     }
-}
-
-TEST(BmpWriter, GivenColourTableIsWrittenUnchanged) {
-    const RGBQUAD table[2] = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-    const std::vector<std::uint8_t> bytes = bmpFileBytes(imageOf({"#."}), table);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 54, bytes.begin() + 62),
-              (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-}
-
-TEST(BmpWriter, WholeFileReplacesAnExistingFile) {
-    ASSERT_TRUE(fontkit::writeFileBytes("replace_me.bmp", std::vector<std::uint8_t>(500, 'x')));
-    const std::vector<std::uint8_t> bytes = bmpFileBytes(imageOf(kTenByThree));
-    writeWholeFile("replace_me.bmp", bytes);
-    EXPECT_EQ(test::readFileBytes("replace_me.bmp"), bytes);
 }
 
 }  // namespace

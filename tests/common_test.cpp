@@ -115,13 +115,5 @@ TEST(GlyphMemo, ServesRepeatsAndNearbyBytesWithoutReadingAgainWithinOneOpening) 
     std::fclose(stream);
 }
 
-TEST(OneBitRows, ZeroRowsTouchNothingEvenWithoutABuffer) {
-    // A glyph of no rows builds into empty vectors whose data() is null.
-    complementRows(nullptr, 2, 0, nullptr, 4, 0xFF);
-    std::vector<unsigned char> untouched(4, 0x11);
-    complementRows(nullptr, 2, 0, untouched.data(), 4, 0xFF);
-    EXPECT_EQ(untouched, std::vector<unsigned char>(4, 0x11));
-}
-
 }  // namespace
 }  // namespace txr

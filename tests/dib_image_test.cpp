@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/one_bit_rows.h"
@@ -15,13 +16,10 @@
 namespace txr {
 namespace {
 
-// A 3 x 2 one-bit picture: top row "#..", bottom row ".#." (ink is colour 0).
-std::vector<std::uint8_t> smallOneBitFile() {
-    BmpRowsImage image;
-    image.width = 3;
-    image.height = 2;
-    image.rows = {0xBF, 0, 0, 0, 0x7F, 0, 0, 0};  // bottom row first
-    return bmpFileBytes(image);
+// A 3 x 2 one-bit picture, by default top row "#..", bottom row ".#." (ink is colour 0).
+std::vector<std::uint8_t> smallOneBitFile(std::vector<std::uint8_t> bottomRowFirst = {
+                                              0xBF, 0, 0, 0, 0x7F, 0, 0, 0}) {
+    return bmpFileBytes(BmpRowsImage{3, 2, std::move(bottomRowFirst)});
 }
 
 // A BMP of the given depth with biClrUsed 0, a zeroed colour table and zeroed rows.
@@ -44,19 +42,13 @@ std::string saved(const std::string& name, const std::vector<std::uint8_t>& byte
     return name;
 }
 
-TEST(DibImage, NewImageDrawsNothing) {
-    CDibImage image;
-    Canvas canvas(4, 4);
-    EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 0);
-    EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "....\n....\n....\n....\n");
-}
-
 TEST(DibImage, OneBitFileIsPaintedOneToOneAtItsOwnSize) {
     CDibImage image;
+    Canvas canvas(5, 4);
+    EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 0) << "nothing loaded yet";
     ASSERT_EQ(image.Load(saved("small.bmp", smallOneBitFile()).c_str()), 1);
     EXPECT_EQ(image.colorCount, 2);
     EXPECT_EQ(image.imageBits - image.imageData.get(), 48);
-    Canvas canvas(5, 4);
     EXPECT_EQ(image.Draw(canvas.dc(), 1, 1, -1, -1), 1);
     EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)),
               ".....\n"
@@ -128,11 +120,9 @@ TEST(DibImage, FileOfTheLargestSizeLoadsAndOneByteMoreDoesNot) {
 TEST(DibImage, SecondLoadReplacesTheFirst) {
     CDibImage image;
     ASSERT_EQ(image.Load(saved("first.bmp", smallOneBitFile()).c_str()), 1);
-    BmpRowsImage blank;
-    blank.width = 3;
-    blank.height = 2;
-    blank.rows.assign(8, 0xFF);
-    ASSERT_EQ(image.Load(saved("second.bmp", bmpFileBytes(blank)).c_str()), 1);
+    ASSERT_EQ(image.Load(
+                  saved("second.bmp", smallOneBitFile(std::vector<std::uint8_t>(8, 0xFF))).c_str()),
+              1);
     Canvas canvas(3, 2, RGB(255, 0, 0));
     image.Draw(canvas.dc(), 0, 0, -1, -1);
     EXPECT_EQ(test::asciiOf(canvas, RGB(255, 255, 255)), "###\n###\n");

@@ -1,9 +1,12 @@
 // The font kit's set build: manifests, specimen sheets, dump-then-build round trips, whole files,
-// the BDF crasher replay, and the bundled set rebuilt byte for byte from its source fonts.
+// the bundled set rebuilt byte for byte from its source fonts, and its BDF dump read back by
+// FreeType (every glyph found by its character, with the stored dots, offsets and advance).
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "fontkit/bdf.h"
 #include "fontkit/byte_writer.h"
@@ -170,19 +173,17 @@ TEST(Manifest, ParsesFilesBlocksAndOverrides) {
     const BlockSpec& block = a.blocks[0];
     ASSERT_EQ(block.sources.size(), 2u);
     EXPECT_EQ(block.sources[1].path, "DejaVuSans.ttf");
-    EXPECT_EQ(block.sources[1].pixelSize, 12);
-    EXPECT_EQ(block.cellWidth, 8);
-    EXPECT_EQ(block.cellHeight, 14);
+    EXPECT_EQ((std::vector<int>{block.sources[1].pixelSize, block.cellWidth, block.cellHeight,
+                                block.firstCode, block.lastCode}),
+              (std::vector<int>{12, 8, 14, 32, 126}));
     EXPECT_EQ(block.baseline, 11);
-    EXPECT_EQ(block.firstCode, 32);
-    EXPECT_EQ(block.lastCode, 126);
     EXPECT_FALSE(block.proportional);
     EXPECT_EQ(block.characterMap, CharacterMap::Cp850);
     ASSERT_TRUE(block.overrideFor(0x24));
     EXPECT_EQ(block.overrideFor(0x24)->character, U'€');
     EXPECT_EQ(block.overrideFor(0x20)->advance, 5);
-    EXPECT_EQ(block.overrideFor(0x41)->moveX, 1);
-    EXPECT_EQ(block.overrideFor(0x41)->moveY, -1);
+    EXPECT_EQ(std::make_pair(block.overrideFor(0x41)->moveX, block.overrideFor(0x41)->moveY),
+              std::make_pair(1, -1));
     EXPECT_TRUE(block.overrideFor(0x7F)->omit);
     EXPECT_EQ(block.overrideFor(0x42), nullptr);
     EXPECT_EQ(a.blocks[1].bdfPath, "block1.bdf");
@@ -227,61 +228,77 @@ TEST(Manifest, RefusesMalformedTextWithTheLine) {
     EXPECT_THROW(parseManifest(std::string(kManifestMaxSize + 1, ' '), "m", "."), FontKitError);
 }
 
-// Found by fuzzing (tests/data/crashers/bdf_pixel_size_zero.bdf): the reader took a PIXEL_SIZE
-// of 0 and the writer then refused the font it was given. Whatever PIXEL_SIZE holds, the writer
-// writes the font, with SWIDTH per pixel when the value cannot be an em.
-TEST(Bdf, WriterTakesEveryPixelSizeTheReaderTook) {
-    const std::string crasher =
-        readFileText(std::string(TXR_SOURCE_DIR) + "/tests/data/crashers/bdf_pixel_size_zero.bdf",
-                     kBdfMaxFileSize);
-    const BdfFont fromCrasher = readBdf(crasher);
-    EXPECT_EQ(writeBdf(readBdf(writeBdf(fromCrasher))), writeBdf(fromCrasher));
-
-    const std::string head = "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\n";
-    const std::string glyph =
-        "CHARS 1\nSTARTCHAR a\nENCODING 65\nDWIDTH 6 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n";
-    const struct {
-        const char* pixelSize;
-        const char* swidth;
-    } cases[] = {{"8", "SWIDTH 750 0"},
-                 {"0", "SWIDTH 6000 0"},
-                 {"-4", "SWIDTH 6000 0"},
-                 {"\"8\"", "SWIDTH 6000 0"},
-                 {"2147483647", "SWIDTH 0 0"}};
-    for (const auto& c : cases) {
-        const BdfFont font = readBdf(head + "STARTPROPERTIES 1\nPIXEL_SIZE " + c.pixelSize +
-                                     "\nENDPROPERTIES\n" + glyph + "ENDFONT\n");
-        const std::string written = writeBdf(font);
-        EXPECT_NE(written.find(std::string("\n") + c.swidth + "\n"), std::string::npos)
-            << "PIXEL_SIZE " << c.pixelSize << ":\n"
-            << written;
-        EXPECT_EQ(readBdf(written).properties.front().value, font.properties.front().value);
+// Every glyph of `block` looked up in the BDF `path` by FreeType, by the character its byte
+// stands for; "" when each is found and drawn as stored, else what differed.
+template <class Glyph>
+std::string differences(FT_Library library, const std::string& path,
+                        const std::vector<Glyph>& glyphs, CharacterMap map) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) return "FreeType cannot open it";
+    std::string found;
+    if (face->charmap == nullptr || face->charmap->encoding != FT_ENCODING_UNICODE) {
+        found += " no Unicode character map selected;";
     }
-}
-
-TEST(FileIo, DirectoriesEmptyAndOversizedFilesAreReadOrRefusedWithTheReason) {
-    std::filesystem::create_directories("io/folder.bin");
-    ASSERT_TRUE(writeFileBytes("io/empty.bin", {}));
-    ASSERT_TRUE(writeFileBytes("io/five.bin", {1, 2, 3, 4, 5}));
-    EXPECT_TRUE(readFileBytes("io/empty.bin", 4).empty());
-    EXPECT_EQ(readFileBytes("io/five.bin", 5), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
-    const struct {
-        const char* path;
-        std::size_t maxSize;
-        const char* error;
-    } cases[] = {
-        {"io/folder.bin", 1 << 20, "io/folder.bin: is a directory"},
-        {"io/five.bin", 4, "io/five.bin: 5 bytes, more than the 4 accepted"},
-        {"io/none.bin", 4, "io/none.bin: cannot open: No such file or directory"},
-    };
-    for (const auto& c : cases) {
-        try {
-            readFileBytes(c.path, c.maxSize);
-            ADD_FAILURE() << "read " << c.path;
-        } catch (const FontKitError& error) {
-            EXPECT_EQ(std::string(error.what()), c.error);
+    for (const Glyph& glyph : glyphs) {
+        const char32_t character = characterOf(map, static_cast<std::uint8_t>(glyph.code));
+        const FT_UInt index = FT_Get_Char_Index(face, character);
+        const std::string what = " " + unicodeName(character);
+        if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) {
+            found += what + " not found;";
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        const FT_Bitmap& bitmap = slot->bitmap;
+        if (slot->advance.x / 64 != glyph.advance) found += what + " advance;";
+        if (bitmap.rows > 0 &&
+            (slot->bitmap_left != glyph.leftOffset || slot->bitmap_top != glyph.ascent)) {
+            found += what + " offsets;";
+        }
+        // Every stored dot lies within the box FreeType reports, so comparing the box suffices.
+        if (static_cast<int>(bitmap.width) < glyph.picture.width() ||
+            static_cast<int>(bitmap.rows) < glyph.picture.height()) {
+            found += what + " box;";
+        }
+        for (unsigned y = 0; y < bitmap.rows; ++y) {
+            for (unsigned x = 0; x < bitmap.width; ++x) {
+                const bool ink = (bitmap.buffer[y * static_cast<unsigned>(bitmap.pitch) + x / 8] >>
+                                  (7 - x % 8)) &
+                                 1;
+                if (ink != glyph.picture.ink(static_cast<int>(x), static_cast<int>(y))) {
+                    found += what + " dots;";
+                    y = bitmap.rows;
+                    break;
+                }
+            }
         }
     }
+    FT_Done_Face(face);
+    return found;
+}
+
+TEST(BdfDump, FreeTypeFindsEveryGlyphByCharacter) {
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    const Manifest manifest = readManifestFile(kFontsFolder + "/manifest.txt");
+    for (const FontFileKind kind : {FontFileKind::A, FontFileKind::Z}) {
+        const auto bytes = bundled(kind);
+        const std::vector<BdfFont> fonts = dumpFontFile(kind, bytes, &manifest);
+        for (std::size_t block = 0; block < fonts.size(); ++block) {
+            const std::string path = "block.bdf";
+            writeBdfFile(path, fonts[block]);
+            const CharacterMap map = manifest.codePage(kind, static_cast<int>(block));
+            const std::string where = fontFileName(kind) + " block " + std::to_string(block);
+            const std::string found =
+                kind == FontFileKind::A
+                    ? differences(library, path, readFontFileA(bytes)[block].glyphs, map)
+                    : differences(library, path, (*readFontFileZ(bytes))[block].glyphs, map);
+            EXPECT_EQ(found, "") << where;
+            EXPECT_EQ(fonts[block].property("FAMILY_NAME")->value, where);
+            EXPECT_EQ(fonts[block].property("WEIGHT_NAME")->value,
+                      kind == FontFileKind::A && block >= 17 ? "Bold" : "Medium");
+        }
+    }
+    FT_Done_FreeType(library);
 }
 
 }  // namespace

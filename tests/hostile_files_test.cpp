@@ -105,19 +105,10 @@ TEST(HostileFiles, FontFilesCutAtEveryOffsetDrawWhatTheyHoldAndNoMore) {
 // bitmap and handed a null buffer to memset. It draws nothing and takes its advance.
 TEST(HostileFiles, GlyphWithWidthButNoRowsDrawsNothing) {
     std::filesystem::create_directories("zero_rows");
-    fontkit::FontBlockA blockA;
-    blockA.firstCode = 'A';
-    blockA.lastCode = 'B';
-    blockA.cellWidth = 6;
-    blockA.cellHeight = 5;
-    blockA.baseLine = 1;
-    blockA.glyphs = {fontkit::GlyphA{'A', {}, 0, 4, 6, 5}, fontkit::GlyphA{'B', kBox, 0, 4, 6}};
+    const FontBlockA blockA{'A', 'B', 1,
+                            6,   5,   {GlyphA{'A', {}, 0, 4, 6, 5}, GlyphA{'B', kBox, 0, 4, 6}}};
     ASSERT_TRUE(fontkit::writeFileBytes("zero_rows/A.bin", fontkit::writeFontFileA({blockA})));
-    fontkit::FontBlockZ blockZ;
-    blockZ.cellWidth = 6;
-    blockZ.cellHeight = 5;
-    blockZ.baseLine = 4;
-    blockZ.glyphs = {fontkit::GlyphZ{'A', {}, 0, 4, 6, 5}, fontkit::GlyphZ{'B', kBox, 0, 4, 6}};
+    const FontBlockZ blockZ{6, 5, 4, {GlyphZ{'A', {}, 0, 4, 6, 5}, GlyphZ{'B', kBox, 0, 4, 6}}};
     ASSERT_TRUE(fontkit::writeFileBytes("zero_rows/Z.bin", fontkit::writeFontFileZ({blockZ})));
 
     const test::Picture boxAfterBlank = {"......#####.", "......#...#.", "......#...#.",

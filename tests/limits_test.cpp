@@ -1,11 +1,12 @@
 // The limits a host can rely on, through CTXR: the largest string bitmap (kMaxStringDots), sizes
-// that cannot overflow with the largest cells, texts and scale factors, and a pen that runs past
-// the measured width.
+// that cannot overflow with the largest cells, texts and scale factors, a pen that runs past the
+// measured width, and the bound on the painting work of one call (kMaxPaintedDots).
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -81,29 +82,26 @@ TEST(Limits, SizesOfTheLargestCellsTextsAndScalesAreClampedNeverWrapped) {
     }
 }
 
-// Cell 4096 x 1 at scaleH 4096: 16 characters make exactly kMaxStringDots dots, 17 one cell more.
-TEST(Limits, LargestStringBitmapIsDrawnAndOneCellMoreIsRefused) {
+// A one-dot cell at scaleH kMaxStringDots makes exactly the largest bitmap; one dot more is
+// refused, though still measured.
+TEST(Limits, LargestStringBitmapIsDrawnAndOneDotMoreIsRefused) {
 #ifdef _WIN32
     GTEST_SKIP() << "the real drawing calls refuse a one-bit bitmap of 2^28 dots; GetBmpFile then "
                     "writes nothing";
 #endif
-    writeFontA(4096, 1);
-    ASSERT_EQ(std::int64_t{4096} * 4096 * 16, kMaxStringDots);
+    writeFontA(1, 1);
     CTXR txr;
     txr.SetPath("");
-    ASSERT_EQ(txr.SetFont(0, 0, 4096, 1, 0, 203), 0);
-
-    EXPECT_EQ(test::exportedBy(txr, "AAAAAAAAAAAAAAAA", "largest.bmp").bytes.size(),
-              62 + kMaxStringDots / 8);
+    ASSERT_EQ(txr.SetFont(0, 0, static_cast<int>(kMaxStringDots), 1, 0, 203), 0);
+    EXPECT_EQ(test::exportedBy(txr, "A", "largest.bmp").bytes.size(), 62 + kMaxStringDots / 8);
     std::remove("largest.bmp");
 
+    ASSERT_EQ(txr.SetFont(0, 0, static_cast<int>(kMaxStringDots) + 1, 1, 0, 203), 0);
+    EXPECT_EQ(txr.GetStringSize("A"), CSize(static_cast<int>(kMaxStringDots) + 1, 1));
     ASSERT_TRUE(fontkit::writeFileBytes("kept.bmp", {'k', 'e', 'p', 't'}));
-    const CString tooLong = "AAAAAAAAAAAAAAAAA";
-    EXPECT_EQ(txr.GetStringSize(tooLong), CSize(4096 * 4096 * 17, 1)) << "still measured";
-    txr.GetBmpFile("kept.bmp", tooLong);
+    txr.GetBmpFile("kept.bmp", "A");
     EXPECT_EQ(test::readFileBytes("kept.bmp"), (std::vector<std::uint8_t>{'k', 'e', 'p', 't'}));
-
-    EXPECT_EQ(test::drawnBy(txr, tooLong, 8, 2), "????????\n????????\n") << "untouched";
+    EXPECT_EQ(test::drawnBy(txr, "A", 8, 2), "????????\n????????\n") << "untouched";
     EXPECT_EQ(test::leftBehind(txr), "");
 }
 
@@ -129,6 +127,33 @@ TEST(Limits, PenPastTheMeasuredWidthNeitherWrapsNorPaints) {
             EXPECT_EQ(std::string(bits, bits + 65535 / 8), std::string(65535 / 8, '\xFF'))
                 << "family " << family << ": every dot of row " << row << " is paper";
         }
+    }
+}
+
+// The painting work of one call is bounded: glyphs made to stack on one spot draw nothing once
+// their summed magnified bitmaps pass kMaxPaintedDots. Font 0 of A.bin here has a cell one dot
+// wide and an 80 x 102 glyph of full ink at 'A'; each 'A' magnified 16 times charges
+// min(80 * 16, string width) x 102 * 16 dots.
+constexpr std::int64_t kGlyphCharge = 80 * 16 * 102 * 16;
+
+TEST(PaintBound, StackedGlyphsDrawUpToTheBoundAndNothingPastIt) {
+    std::filesystem::create_directory("stacked");
+    const fontkit::FontBlockA block{
+        'A', 'A', 102,
+        1,   102, {{'A', {std::vector<std::string>(102, std::string(80, '#'))}, 0, 102, 1}}};
+    ASSERT_TRUE(fontkit::writeFileBytes("stacked/A.bin", fontkit::writeFontFileA({block})));
+    CTXR txr;
+    txr.SetPath("stacked/");
+    ASSERT_EQ(txr.SetFont(0, 0, 16, 16, 0, 203), 0);
+    const int fits = static_cast<int>(kMaxPaintedDots / kGlyphCharge);
+    ASSERT_EQ(fits, 257);
+    for (const int length : {fits, fits + 1}) {
+        std::remove("stacked.bmp");
+        txr.GetBmpFile("stacked.bmp",
+                       CString(std::string(static_cast<std::size_t>(length), 'A').c_str()));
+        const bool written = std::remove("stacked.bmp") == 0;
+        EXPECT_EQ(written, length == fits) << length << " glyphs";
+        EXPECT_EQ(txr.LastDrawingMade(), length == fits) << length << " glyphs";
     }
 }
 

@@ -27,10 +27,10 @@ struct BlitCase {
     std::string describe() const {
         std::ostringstream out;
         out << imageWidth << "x" << imageHeight << (bottomUp ? " bottom-up" : " top-down")
-            << " colours " << std::hex << colours[0] << "/" << colours[1] << std::dec << " source ("
+            << std::hex << " colours " << colours[0] << "/" << colours[1] << std::dec << " source "
             << source.x << "," << source.y << " " << source.width << "x" << source.height
-            << ") dest (" << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height
-            << ")" << (complement ? " complemented" : "");
+            << " dest " << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height
+            << (complement ? " complemented" : "");
         return out.str();
     }
 };
@@ -79,21 +79,20 @@ void referenceBlit(Surface& surface, const BlitCase& c, const std::vector<unsign
     }
 }
 
+// "" when the surfaces agree; else how many dots differ and where the first is.
 std::string differences(const Surface& actual, const Surface& expected) {
-    std::ostringstream out;
+    std::string first;
     int count = 0;
     for (int y = 0; y < actual.height(); ++y) {
         for (int x = 0; x < actual.width(); ++x) {
-            if (actual.pixel(x, y) == expected.pixel(x, y)) continue;
-            if (count++ < 4) {
-                out << " (" << x << "," << y << ") is " << actual.pixel(x, y) << " not "
-                    << expected.pixel(x, y) << ";";
+            if (actual.pixel(x, y) != expected.pixel(x, y) && count++ == 0) {
+                first = "(" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                        std::to_string(actual.pixel(x, y)) + " not " +
+                        std::to_string(expected.pixel(x, y));
             }
         }
     }
-    if (count == 0) return "";
-    out << " " << count << " dots differ";
-    return out.str();
+    return count == 0 ? "" : std::to_string(count) + " dots differ, first " + first;
 }
 
 // Runs one case on a surface and on a copy painted by the reference; returns what differs.
@@ -106,14 +105,12 @@ std::string check(PixelFormat format, int surfaceWidth, int surfaceHeight, const
     for (int y = 0; y < surfaceHeight; ++y) {
         for (int x = 0; x < surfaceWidth; ++x) expected->setPixel(x, y, actual->pixel(x, y));
     }
-    DibView image;
-    image.bits = rows.data();
-    image.width = c.imageWidth;
-    image.height = c.imageHeight;
-    image.bottomUp = c.bottomUp;
-    image.stride = dibStride(c.imageWidth);
-    image.colours[0] = c.colours[0];
-    image.colours[1] = c.colours[1];
+    const DibView image{rows.data(),
+                        c.imageWidth,
+                        c.imageHeight,
+                        c.bottomUp,
+                        dibStride(c.imageWidth),
+                        {c.colours[0], c.colours[1]}};
     stretchOneBit(*actual, image, c.source, c.dest, c.complement);
     referenceBlit(*expected, c, rows);
     return differences(*actual, *expected);
@@ -138,17 +135,10 @@ BlitCase randomCase(std::mt19937& random, int imageWidth, std::int64_t destX, st
     c.colours[1] = table[1];
     c.complement = random() % 2 == 0;
     // Mostly the whole image; sometimes a sub-rectangle or one reaching outside it.
-    switch (random() % 4) {
-        case 0:
-            c.source = {1, 1, srcW, c.imageHeight};
-            break;
-        case 1:
-            c.source = {-2, -1, srcW, c.imageHeight + 2};
-            break;
-        default:
-            c.source = {0, 0, srcW, c.imageHeight};
-            break;
-    }
+    const auto pick = random() % 4;
+    c.source = pick == 0   ? BlitBox{1, 1, srcW, c.imageHeight}
+               : pick == 1 ? BlitBox{-2, -1, srcW, c.imageHeight + 2}
+                           : BlitBox{0, 0, srcW, c.imageHeight};
     const std::int64_t scaleV = 1 + random() % 4;
     c.dest = {destX, static_cast<std::int64_t>(random() % 5) - 2, destW,
               c.source.height * scaleV - static_cast<std::int64_t>(random() % 2)};

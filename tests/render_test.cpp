@@ -255,6 +255,8 @@ TEST_F(Render, MagnifiedTurnedReverseVideoExportAndDrawingMatchThePicture) {
         {1, 2, 300, 7, "A#0", printed(fontB(300, 2), {15, 48, 4})},
         {2, 2, 203, 0, "Aip", kAip},
     };
+    // Every call closes the font files it opened, and the next opens them anew.
+    const int openBefore = test::openFileDescriptors();
     for (const auto& c : cases) {
         for (int rotation = 0; rotation < 4; ++rotation) {
             for (int invert : {0, 1}) {
@@ -275,9 +277,11 @@ TEST_F(Render, MagnifiedTurnedReverseVideoExportAndDrawingMatchThePicture) {
                 EXPECT_EQ(std::vector<std::uint8_t>(bmp.bytes.begin() + 54, bmp.bytes.begin() + 62),
                           blackThenWhite);
                 EXPECT_EQ(drawn(c.text, size.cx, size.cy), joined(expected));
+                EXPECT_EQ(test::leftBehind(txr_), "");
             }
         }
     }
+    EXPECT_EQ(test::openFileDescriptors(), openBefore);
 }
 
 TEST_F(Render, FontNumbersSelectBlocksWithTheirHeightCorrections) {
@@ -325,17 +329,7 @@ TEST_F(Render, Family1GlyphsShowTheirStoredRowsCutToTheCell) {
     EXPECT_EQ(drawn("&", 36, 48), joined(Picture(48, std::string(32, '.') + "####")));
 }
 
-TEST_F(Render, Family1EveryFontAtBothResolutionsDrawsInItsCatalogueCells) {
-    for (const FontB& f : kFontsB) {
-        select(f);
-        EXPECT_EQ(txr_.GetStringSize("AB0&"), CSize(4 * f.cellWidth, f.cellHeight)) << f.dpi;
-        EXPECT_EQ(drawn("AB0&", 4 * f.cellWidth, f.cellHeight),
-                  joined(printed(f, {15, 16, 4, kFullGlyph})))
-            << "font " << f.font << " at " << f.dpi;
-    }
-}
-
-TEST_F(Render, Family1CharacterSetWrittenByTheHostChoosesTheGlyphs) {
+TEST_F(Render, Family1FontsDrawInTheirCellsWithTheGlyphsTheHostsCharacterSetChooses) {
     // The glyph numbers each set gives '#' (35) in fonts 0 to 3 and in font 4, and code 156 in
     // every font (sets 6 to 14 refuse it).
     const struct {
@@ -346,12 +340,14 @@ TEST_F(Render, Family1CharacterSetWrittenByTheHostChoosesTheGlyphs) {
         {8, 43, 43, kNone},     {9, 48, 48, kNone},  {10, 43, 43, kNone}, {11, 48, 43, kNone},
         {12, 79, kNone, kNone}, {13, 43, 43, kNone}, {14, 48, 43, kNone},
     };
+    // Every font at both resolutions, in its catalogue cells, with its stored row width ('&').
     for (const FontB& f : kFontsB) {
         for (const auto& set : sets) {
             select(f, set.charSet);
             const int hash = f.font == 4 ? set.hashFont4 : set.hash;
-            EXPECT_EQ(drawn("A#\x9C", 3 * f.cellWidth, f.cellHeight),
-                      joined(printed(f, {15, hash, set.code156})))
+            EXPECT_EQ(txr_.GetStringSize("A#\x9C&"), CSize(4 * f.cellWidth, f.cellHeight));
+            EXPECT_EQ(drawn("A#\x9C&", 4 * f.cellWidth, f.cellHeight),
+                      joined(printed(f, {15, hash, set.code156, kFullGlyph})))
                 << "font " << f.font << " at " << f.dpi << ", set " << set.charSet;
         }
     }
@@ -398,27 +394,6 @@ TEST_F(Render, Family2CodeWithoutGlyphRepaintsWhatTheEngineStillHolds) {
     expected[42].replace(50 + 32, 16, 16, '#');
     for (int row = 43; row < 48; ++row) expected[row].replace(50, 48, 48, '#');
     EXPECT_EQ(drawn("Wq", 100, 50), joined(expected));
-}
-
-TEST_F(Render, EveryCallClosesItsFontFileAndTheNextOpensItAnew) {
-    const struct {
-        int family, font, dpi;
-        const char* text;
-    } cases[] = {{0, 0, 203, "AB"}, {1, 4, 300, "AB0#AB0#"}, {2, 2, 203, "Aip"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(where(c.family, c.font, c.text));
-        select(c.family, c.font, 1, 1, 0, c.dpi);
-        const int before = test::openFileDescriptors();
-        const CSize size = txr_.GetStringSize(c.text);
-        EXPECT_EQ(test::leftBehind(txr_), "");
-        const std::string first = drawn(c.text, size.cx, size.cy);
-        EXPECT_EQ(test::leftBehind(txr_), "");
-        EXPECT_EQ(test::exportedBy(txr_, c.text).ascii, first);
-        EXPECT_EQ(test::leftBehind(txr_), "");
-        EXPECT_EQ(test::openFileDescriptors(), before);
-        EXPECT_EQ(drawn(c.text, size.cx, size.cy), first);
-        EXPECT_NE(first.find('#'), std::string::npos);
-    }
 }
 
 TEST_F(Render, UnwritableExportPathOrStagingFileRaisesAndReleasesEverything) {

@@ -20,8 +20,6 @@ class MonoSurface {
 
     CDC* dc() { return &dc_; }
     HBITMAP bitmap() const { return bitmap_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
 
     // Read through GetDIBits: one line per row, top row first, '#' black, '.' white, each line
     // ending with '\n'.

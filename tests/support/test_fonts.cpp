@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "txr/family_one_catalogue.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"
+#include "txr/family_one_catalogue.h"
 
 namespace txr::test {
 
