@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/ctxr_calls.h"
+#include "support/raster_ascii.h"
 #include "support/test_fonts.h"
 
 namespace txr {
@@ -77,6 +78,26 @@ TEST(FacadeThreads, EveryThreadGetsItsOwnResultsInMemoryAndThroughTheStagingFile
     EXPECT_EQ(differingResults(texts, 8, 40, false), 0) << "in memory";
     EXPECT_EQ(differingResults({texts[0], texts[1]}, 2, 1000, true), 0) << "staging file";
     EXPECT_FALSE(test::fileExists("../string.bmp"));
+}
+
+// Threads may paint onto one canvas: each blit holds the surface it draws on, so the canvas ends
+// as one thread painting the same text leaves it, and ThreadSanitizer sees no race.
+TEST(FacadeThreads, ThreadsPaintingOneCanvasLeaveWhatOneThreadLeaves) {
+    CTXR one;
+    selectTestFont(one, false);
+    const CString text("BiA");
+    const std::string alone = test::drawnBy(one, text, 40, 12, 2, 1);
+    Canvas shared(40, 12, RGB(0, 255, 0));
+    std::vector<std::thread> painters;
+    for (int t = 0; t < 4; ++t) {
+        painters.emplace_back([&] {
+            CTXR txr;
+            selectTestFont(txr, false);
+            for (int round = 0; round < 50; ++round) txr.FontOut(shared.dc(), 2, 1, text);
+        });
+    }
+    for (std::thread& painter : painters) painter.join();
+    EXPECT_EQ(test::printedOf(shared), alone);
 }
 
 }  // namespace
