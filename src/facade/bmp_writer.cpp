@@ -131,14 +131,14 @@ void halfTurn(const std::uint8_t* sourceRows, int width, int height, std::uint8_
     for (int r = 0; r < height; ++r) {
         const std::uint8_t* from = sourceRows + static_cast<std::size_t>(height - 1 - r) * stride;
         std::uint8_t* to = out + static_cast<std::size_t>(r) * stride;
-        // Reversed, the source's last dot byte comes first; the padding dots shift out.
+        // Reversed, the source's last dot byte comes first: its padding dots shift out, and zeros
+        // shift into the padding of the row's last byte.
         for (std::size_t d = 0; d < bytes; ++d) {
             const std::size_t i = bytes - 1 - d;
             unsigned pair = static_cast<unsigned>(reversedBits(from[i])) << 8;
             if (i > 0) pair |= reversedBits(from[i - 1]);
             to[d] = static_cast<std::uint8_t>(pair >> (8 - shift));
         }
-        if (shift != 0) to[bytes - 1] &= static_cast<std::uint8_t>(0xFFu << shift);
     }
 }
 
