@@ -1,6 +1,5 @@
-// GetBmpFile over a file already there: the path holds the old file or the whole new one, never a
-// part, whatever stops the write; links are followed, permissions kept, long names work, and no
-// temporary file stays behind.
+// GetBmpFile over a file already there: old file or the whole new one, whatever stops the write;
+// links followed, permissions kept, long names work, no temporary file stays behind.
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>

@@ -56,6 +56,11 @@ static int32_t le32(const uint8_t* p) {
                      (uint32_t)p[3] << 24);
 }
 
+/* Dot x of a one-bit row, the first dot in the most significant bit. */
+static int bitAt(const uint8_t* row, int x) {
+    return (row[x / 8] >> (7 - x % 8)) & 1;
+}
+
 /* A renderer over the test fonts with the selection accepted. */
 static TxrRenderer* selected(int family, int font, int scaleH, int scaleV, int rotation,
                              int invert) {
@@ -181,13 +186,11 @@ static void testRenderingsAgree(void) {
             const uint8_t* bmpRow = bytes + 62 + (size_t)(height - 1 - y) * bmpStride;
             const uint8_t* row = bitmap.rows + (size_t)y * bitmap.stride;
             for (x = 0; x < width; ++x) {
-                const int white = (bmpRow[x / 8] >> (7 - x % 8)) & 1;
-                const int ink = (row[x / 8] >> (7 - x % 8)) & 1;
-                CHECK(ink == !white, "case %u: dot %d,%d", (unsigned)i, x, y);
-                inkDots += ink;
+                CHECK(bitAt(row, x) == !bitAt(bmpRow, x), "case %u: dot %d,%d", (unsigned)i, x, y);
+                inkDots += bitAt(row, x);
             }
             for (x = width; x < (int)bitmap.stride * 8; ++x) {
-                CHECK(((row[x / 8] >> (7 - x % 8)) & 1) == 0, "padding bit %d,%d set", x, y);
+                CHECK(bitAt(row, x) == 0, "padding bit %d,%d set", x, y);
             }
         }
         CHECK(inkDots > 0 && inkDots < width * height, "case %u: no picture", (unsigned)i);
@@ -202,22 +205,18 @@ static void testRenderingsAgree(void) {
 static void testFontOut(void) {
     enum { kWidth = 40, kHeight = 30 };
     const int left = 3, top = 4;
-    static uint8_t pixels[kHeight][kWidth + 2][4]; /* two pixels of row padding */
+    static uint8_t pixels[kHeight][kWidth + 2][4];      /* two pixels of row padding */
+    static const uint8_t paper[4] = {10, 20, 30, 0x77}; /* blue, green, red, fourth byte */
+    uint8_t* const canvas = &pixels[0][0][0];
     const size_t stride = sizeof pixels[0];
     TxrRenderer* renderer = selected(2, 1, 2, 1, 0, 0);
     TxrBitmap bitmap;
     int x, y;
     for (y = 0; y < kHeight; ++y) {
-        for (x = 0; x < kWidth + 2; ++x) {
-            pixels[y][x][0] = 10; /* blue */
-            pixels[y][x][1] = 20;
-            pixels[y][x][2] = 30; /* red */
-            pixels[y][x][3] = 0x77;
-        }
+        for (x = 0; x < kWidth + 2; ++x) memcpy(pixels[y][x], paper, sizeof paper);
     }
     CHECK(txr_render_rows(renderer, "AB", 2, &bitmap) == TXR_OK, "rows");
-    CHECK(txr_font_out(renderer, &pixels[0][0][0], kWidth, kHeight, stride, left, top, "AB", 2) ==
-              TXR_OK,
+    CHECK(txr_font_out(renderer, canvas, kWidth, kHeight, stride, left, top, "AB", 2) == TXR_OK,
           "font_out: %s", txr_last_error(renderer));
     for (y = 0; y < kHeight; ++y) {
         for (x = 0; x < kWidth + 2; ++x) {
@@ -228,19 +227,16 @@ static void testFontOut(void) {
             if (!inside) {
                 CHECK(p[0] == 10 && p[1] == 20 && p[2] == 30, "pixel %d,%d outside changed", x, y);
             } else {
-                const int ink =
-                    (bitmap.rows[(size_t)(y - top) * bitmap.stride + (size_t)(x - left) / 8] >>
-                     (7 - (x - left) % 8)) &
-                    1;
-                const uint8_t level = ink ? 0 : 255;
+                const uint8_t level =
+                    bitAt(bitmap.rows + (size_t)(y - top) * bitmap.stride, x - left) ? 0 : 255;
                 CHECK(p[0] == level && p[1] == level && p[2] == level, "pixel %d,%d is %d,%d,%d", x,
                       y, p[2], p[1], p[0]);
             }
         }
     }
-    CHECK(txr_font_out(renderer, &pixels[0][0][0], 0, kHeight, stride, 0, 0, "A", 1) == TXR_E_RANGE,
+    CHECK(txr_font_out(renderer, canvas, 0, kHeight, stride, 0, 0, "A", 1) == TXR_E_RANGE,
           "width 0");
-    CHECK(txr_font_out(renderer, &pixels[0][0][0], kWidth, kHeight, 4 * kWidth - 1, 0, 0, "A", 1) ==
+    CHECK(txr_font_out(renderer, canvas, kWidth, kHeight, 4 * kWidth - 1, 0, 0, "A", 1) ==
               TXR_E_RANGE,
           "short stride");
     CHECK(txr_font_out(renderer, NULL, kWidth, kHeight, stride, 0, 0, "A", 1) == TXR_E_NULL,

@@ -1,6 +1,5 @@
-// Threads with a CTXR each: measuring, exporting, imaging and painting give every thread the
-// results one thread gets, painting from memory and through the staging file (calls take turns on
-// it). CI runs this under ThreadSanitizer.
+// Threads with a CTXR each get the results one thread gets, from memory and through the staging
+// file. CI runs this under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <atomic>

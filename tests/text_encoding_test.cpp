@@ -20,23 +20,21 @@ struct Row {
 };
 
 TEST(TextEncoding, MapsCharactersToTheSelectedFontsBytes) {
+    const CharacterBytes cp850 = CharacterBytes::forCodePage(CharacterMap::Cp850);
+    const CharacterBytes cp437 = CharacterBytes::forCodePage(CharacterMap::Cp437);
     const Row rows[] = {
         {CharacterBytes::forFamilyOne(203, 0, 1), "Øé ", "\x9D\x82 ", {}, {}},
         // Germany: ß is code 126, which fonts 0 to 3 refuse and font 4 has.
         {CharacterBytes::forFamilyOne(203, 0, 8), "Äß", "[", {{1, U'ß'}}, {}},
         {CharacterBytes::forFamilyOne(300, 4, 12), "Ña", "[", {{1, U'a'}}, {}},
         {CharacterBytes::forFamilyOne(600, 0, 0), "A", "", {{0, U'A'}}, {}},
-        {CharacterBytes::forCodePage(CharacterMap::Cp850), "A€Ø¶", "A\x9D\xF4", {{1, U'€'}}, {}},
-        {CharacterBytes::forCodePage(CharacterMap::Cp437),
-         "\xF0\x9F\x98\x80",
-         "",
-         {{0, U'\U0001F600'}},
-         {}},
-        {CharacterBytes::forCodePage(CharacterMap::Cp850), "AB\xE0\x80\x80", "", {}, 2},
-        {CharacterBytes::forCodePage(CharacterMap::Cp850), "\xC3", "", {}, 0},
+        {cp850, "A€Ø¶", "A\x9D\xF4", {{1, U'€'}}, {}},
+        {cp437, "\xF0\x9F\x98\x80", "", {{0, U'\U0001F600'}}, {}},
+        {cp850, "AB\xE0\x80\x80", "", {}, 2},
+        {cp850, "\xC3", "", {}, 0},
         // Not UTF-8: a UTF-16 surrogate, a code point past U+10FFFF.
-        {CharacterBytes::forCodePage(CharacterMap::Cp850), "\xED\xA0\x80", "", {}, 0},
-        {CharacterBytes::forCodePage(CharacterMap::Cp850), "A\xF4\x90\x80\x80", "", {}, 1},
+        {cp850, "\xED\xA0\x80", "", {}, 0},
+        {cp850, "A\xF4\x90\x80\x80", "", {}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bytes.name() + " " + row.utf8);

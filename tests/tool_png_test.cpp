@@ -17,42 +17,31 @@
 namespace txr {
 namespace {
 
-// A picture as text, one character a pixel and a line a row: '#' black, '.' white, and for
-// colour pictures the pixel's 0xRRGGBB in place of anything else ("<E02020>").
-std::string describe(int width, int height, const std::vector<std::uint32_t>& rgb) {
-    std::string text;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t pixel = rgb[static_cast<std::size_t>(y * width + x)];
-            char colour[16];
-            std::snprintf(colour, sizeof colour, "<%06X>", static_cast<unsigned>(pixel));
-            text += pixel == 0 ? "#" : pixel == 0xFFFFFF ? "." : colour;
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-std::string pngPicture(const std::string& path) {
+// The PNG's pixels as 0xRRGGBB, top row first; no pixels when it cannot be read.
+test::ColourBmp pngPicture(const std::string& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return "unreadable";
+    test::ColourBmp picture;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
     image.format = PNG_FORMAT_RGB;
     std::vector<std::uint8_t> bytes(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return "unreadable";
-    std::vector<std::uint32_t> rgb;
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return picture;
+    picture.width = static_cast<int>(image.width);
     for (std::size_t i = 0; i + 2 < bytes.size(); i += 3) {
-        rgb.push_back(
-            static_cast<std::uint32_t>(bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]));
+        picture.rgb.push_back(std::uint32_t{bytes[i]} << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
     }
-    return describe(static_cast<int>(image.width), static_cast<int>(image.height), rgb);
+    return picture;
 }
 
-// The BMP's picture as describe draws it.
-std::string bmpPicture(const std::string& path, bool oneBit) {
-    if (oneBit) return test::readOneBitBmp(path).ascii;
-    const test::ColourBmp picture = test::readColourBmp(path);
-    return describe(picture.width, picture.height, picture.rgb);
+// The BMP's pixels the same way, a one-bit BMP's dots black or white.
+test::ColourBmp bmpPicture(const std::string& path, bool oneBit) {
+    if (!oneBit) return test::readColourBmp(path);
+    const test::BmpPicture dots = test::readOneBitBmp(path);
+    test::ColourBmp picture{dots.width, dots.height, {}};
+    for (const char dot : dots.ascii) {
+        if (dot != '\n') picture.rgb.push_back(dot == '#' ? 0x000000 : 0xFFFFFF);
+    }
+    return picture;
 }
 
 // The PNG's pHYs chunk: dots per metre across and down, then the unit (1: the metre).
@@ -105,9 +94,11 @@ TEST_F(ToolPng, EveryPictureIsTheSameAsPngAndAsBmp) {
             const auto run = test::runTool(args);
             EXPECT_EQ(run.code, name == "diff" ? 3 : 0) << name << " " << run.err;
         }
-        const std::string png = pngPicture("x.png");
-        EXPECT_NE(png.find('\n'), std::string::npos) << name;
-        EXPECT_EQ(png, bmpPicture("x.bmp", name == "render")) << name;
+        const test::ColourBmp png = pngPicture("x.png"),
+                              bmp = bmpPicture("x.bmp", name == "render");
+        EXPECT_FALSE(png.rgb.empty()) << name;
+        EXPECT_EQ(png.width, bmp.width) << name;
+        EXPECT_EQ(png.rgb, bmp.rgb) << name;
         if (command.resolution) {
             EXPECT_EQ(resolutionOf("x.png"), command.resolution) << name;
         }

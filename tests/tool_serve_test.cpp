@@ -154,8 +154,8 @@ TEST_F(ToolServe, RendersTheDotsAndFileOfGetBmpFile) {
     for (const Query& query : queries) {
         SCOPED_TRACE(query.string());
         CTXR ctxr = query.renderer();
-        const test::BmpPicture expected =
-            test::exportedBy(ctxr, CString(query.text.data(), static_cast<int>(query.text.size())));
+        const CString text(query.text.data(), static_cast<int>(query.text.size()));
+        const test::BmpPicture expected = test::exportedBy(ctxr, text);
         const auto png = get("/api/render?" + query.string());
         ASSERT_TRUE(png);
         ASSERT_EQ(png->status, 200) << png->body;
@@ -166,17 +166,15 @@ TEST_F(ToolServe, RendersTheDotsAndFileOfGetBmpFile) {
         const std::vector<std::size_t> positions =
             missingGlyphs(ctxr, query.text.data(), query.text.size());
         std::string missing;
-        for (const std::size_t at : positions) {
-            missing += (missing.empty() ? "" : ",") + std::to_string(at);
-        }
+        for (const std::size_t at : positions) missing += std::to_string(at) + ",";
+        if (!missing.empty()) missing.pop_back();
         EXPECT_EQ(png->get_header_value("X-Txr-Missing"), missing);
         const auto bmp = get("/api/render?format=bmp&" + query.string());
         ASSERT_TRUE(bmp);
         EXPECT_EQ(std::vector<std::uint8_t>(bmp->body.begin(), bmp->body.end()), expected.bytes);
 
         const auto size = get("/api/size?" + query.string());
-        const CSize measured =
-            ctxr.GetStringSize(CString(query.text.data(), static_cast<int>(query.text.size())));
+        const CSize measured = ctxr.GetStringSize(text);
         ASSERT_TRUE(size);
         EXPECT_EQ(Json::parse(size->body), Json({{"width", measured.cx}, {"height", measured.cy}}));
         const auto absent = get("/api/missing?" + query.string());

@@ -1,6 +1,5 @@
-// txr.hpp over the C API: the bytes and picture a host's CTXR gives, errors as exceptions,
-// ownership of the handle, and the font directory found with or without its separator. Fonts: the
-// test font set (support/test_fonts.h).
+// txr.hpp over the C API: the bytes and picture a host's CTXR gives, errors as exceptions, the
+// handle's ownership, and the font directory found with or without its separator.
 #include "txr/txr.hpp"
 
 #include <gtest/gtest.h>

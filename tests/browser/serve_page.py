@@ -1,12 +1,6 @@
 #!/usr/bin/python3
-"""txr serve's page in headless Chromium, driven through the DevTools protocol.
-
-Starts `txr serve` on a free loopback port with the bundled fonts, loads the page, types a text,
-waits for the picture, reads the canvas back and checks that every printer dot is a uniform
-zoom x zoom square and that the dots equal `txr render`'s BMP of the same text; the character
-the fonts have no byte for must be marked. Saves a screenshot (to --screenshot as well, for the
-README). Exit 0 on success, 1 with the reason otherwise.
-"""
+"""txr serve's page in headless Chromium over DevTools: a typed text's dots are uniform zoom x zoom
+squares equal to `txr render`'s BMP, the character without a byte is marked; exit 1 says why."""
 import argparse
 import base64
 import json
@@ -50,7 +44,7 @@ def first_line(stream, pattern, deadline):
 
 
 class DevTools:
-    """One page's DevTools session: commands answered by id, events skipped."""
+    """One page's session: commands answered by id, events skipped."""
 
     def __init__(self, url, timeout):
         self.socket = websocket.create_connection(url, timeout=timeout, suppress_origin=True)
@@ -149,15 +143,12 @@ def main():
         page.wait_for("window.txrPreview && window.txrPreview.rendered > 0 && "
                       "!window.txrPreview.busy", deadline, "the page's first picture")
         page.evaluate(f"""(() => {{
-            const set = (id, value) => {{
-              const e = document.getElementById(id);
-              e.value = value;
-              e.dispatchEvent(new Event("change"));
-            }};
-            set("family", "{FAMILY}"); set("font", "{FONT}"); set("zoom", "{ZOOM}");
-            const text = document.getElementById("text");
-            text.value = "";
-            text.focus();
+            for (const [id, value] of [["family", {FAMILY}], ["font", {FONT}], ["zoom", {ZOOM}]]) {{
+              document.getElementById(id).value = value;
+              document.getElementById(id).dispatchEvent(new Event("change"));
+            }}
+            document.getElementById("text").value = "";
+            document.getElementById("text").focus();
             window.txrPreview.rendered = 0;
         }})()""")
         page.call("Input.insertText", text=TYPED)
@@ -172,8 +163,7 @@ def main():
         expected_path = os.path.join(args.work, "expected.bmp")
         subprocess.run([args.txr, "render", "--family", str(FAMILY), "--font", str(FONT),
                         "--encoding", "utf-8", TYPED.replace("\u20ac", ""), "-o", expected_path],
-                       check=True,
-                       timeout=max(1, deadline - time.monotonic()))
+                       check=True, timeout=max(1, deadline - time.monotonic()))
         expected = bmp_dots(expected_path)
         if shown["rows"] != expected:
             fail("the page shows other dots than txr render:\n" + "\n".join(shown["rows"]) +
@@ -185,8 +175,7 @@ def main():
 
         shot = base64.b64decode(page.call("Page.captureScreenshot", format="png")["data"])
         for path in filter(None, [os.path.join(args.work, "serve-page.png"), args.screenshot]):
-            with open(path, "wb") as out:
-                out.write(shot)
+            open(path, "wb").write(shot)
         page.call("Browser.close")
         browser.wait(timeout=10)
         server.send_signal(signal.SIGTERM)
