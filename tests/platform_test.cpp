@@ -15,8 +15,6 @@ namespace {
 
 using test::MonoSurface;
 
-// ---- StretchDIBits --------------------------------------------------------------------------
-
 // The 3 x 2 one-bit DIB "#.." over ".##" ('#' colour 0, black), bottom-up or top-down, drawn
 // whole at (x, y) in w x h dots as the glyph rasters draw theirs.
 TEST(StretchDIBits, PaintsMagnifiedComplementedInEitherRowOrder) {
@@ -47,8 +45,6 @@ TEST(StretchDIBits, PaintsMagnifiedComplementedInEitherRowOrder) {
     }
 }
 
-// ---- PatBlt ---------------------------------------------------------------------------------
-
 TEST(PatBlt, FillsAndClipsRectangles) {
     const struct {
         bool blackPaper;
@@ -67,8 +63,6 @@ TEST(PatBlt, FillsAndClipsRectangles) {
     }
 }
 
-// ---- GetDIBits -----------------------------------------------------------------------------
-
 TEST(GetDIBits, WritesBottomUpRowsWithZeroPadding) {
     MonoSurface surface(10, 3);
     for (auto [x, y] : {std::pair{0, 0}, {9, 0}, {8, 1}, {1, 2}}) SetPixel(*surface.dc(), x, y, 0);
@@ -80,8 +74,6 @@ TEST(GetDIBits, WritesBottomUpRowsWithZeroPadding) {
                                                  0x7F, 0x80, 0, 0, 0xAA, 0xAA, 0xAA, 0xAA};
     EXPECT_EQ(rows, expected);
 }
-
-// ---- Pens -----------------------------------------------------------------------------------
 
 TEST(Pens, WidePenDotIsARoundDiscOfTwentyOnePixels) {
     MonoSurface surface(9, 9);
