@@ -1,5 +1,4 @@
-// Byte-order readers, one-bit row helpers, the one-bit BMP header and the glyph memo (the shared
-// dot preview is checked through each engine's previews).
+// One-bit row helpers and the glyph memo.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// CDibImage: which BMP files it accepts (none cut short or untrustworthy), where it finds their
-// rows, and 1:1 painting.
+// CDibImage: which BMP files it accepts, where it finds their rows, and 1:1 painting.
 #include <gtest/gtest.h>
 
 #include <filesystem>

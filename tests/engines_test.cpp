@@ -1,6 +1,4 @@
-// Engines A, B and Z below the facade: setter results, copies, buffer clearing, the size bounds
-// of a glyph, damaged font files and the dot previews the tool shows. What glyphs look like in a
-// string is render_test's.
+// Engines A, B and Z below the facade: setters, copies, buffers, bounds, damaged files, previews.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// The font kit's set build: manifests, specimen sheets, dump-then-build round trips, whole files,
-// the bundled set rebuilt byte for byte from its source fonts, and its BDF dump read back by
-// FreeType (every glyph found by its character, with the stored dots, offsets and advance).
+// The font kit's set build: manifests, specimens, round trips, the bundled set and its BDF dump.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// Hostile font files end to end through CTXR: every font file cut at every offset, missing, empty
-// or a directory, glyphs without rows, the fuzzers' findings. None of them may crash, leak, leave
-// a file of ours behind or keep a font file open.
+// Hostile font files through CTXR: none may crash, leak, leave a file behind or stay open.
 #include <gtest/gtest.h>
 
 #include <cstdio>

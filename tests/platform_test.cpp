@@ -1,6 +1,4 @@
-// The drawing layer as the library uses it: one-bit surfaces, fills, the magnifying blit with
-// SRCCOPY and NOTSRCCOPY, GetDIBits rows and the pen dot (clipping and every scale against a
-// reference: raster_test). On Windows the same tests run over the real gdi32.
+// The drawing calls the library relies on (over the real gdi32 on Windows).
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// In-memory rendering: CTXR::GetStringImage and the C API's txr_image_size / txr_render_image give
-// the dots of GetBmpFile's file with no file (in threads: facade_threads_test).
+// In-memory rendering (CTXR::GetStringImage, the C API's image calls) gives GetBmpFile's dots.
 #include <gtest/gtest.h>
 
 #include <filesystem>
