@@ -278,22 +278,6 @@ TEST(Engines, GlyphsAtTheSizeBoundsAreTakenAndOneDotOrRowMoreIsNot) {
     closeFont(z);
 }
 
-TEST(EngineA, KeepsTheLastGlyphForCodesOutsideTheBlockOrWithoutGlyph) {
-    const std::string dir = test::freshTestDirectory();
-    install(dir + "A.bin", fontkit::writeFontFileA({lettersBlock()}));
-    CGeneraterA engine;
-    engine.fontPath = dir.c_str();
-    fetch(engine, 0x141);  // 'A', the block's lastCode: the code's low byte counts
-    const Bytes header = {0xFE, 5, 8, 0, 3, 10, 1, 2};
-    const Bytes rows = {0xFF, 0xC0, 0x80, 0x00, 0x00, 0x40};
-    for (int code : {0x42, 0x1F, int{'0'}}) {  // lastCode + 1, firstCode - 1, table entry 0
-        fetch(engine, code);
-        EXPECT_EQ(bytesOf(engine.glyphHeaderBuffer, 8), header) << code;
-        EXPECT_EQ(bytesOf(engine.glyphBuffer, 6), rows) << code;
-    }
-    closeFont(engine);
-}
-
 // `file` cut to `length` bytes, or with the big-endian word at `at` replaced.
 Bytes cut(const Bytes& file, std::size_t length) {
     return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
@@ -366,6 +350,10 @@ TEST(Engines, DamagedFilesDeliverWhatTheyHoldAndNeverAGlyphFromBadOffsets) {
         {'A', patched(fileA, block1 + recordA, 0xFE05FF00), 1, 'A', 0x10C, 24, 258, paper7,
          "bitsOffset 255: rows past the end are paper"},
         {'A', fileA, 2, 'A', 0, 0, 0, none7, "font beyond the directory"},
+        {'A', fileA, 0, 0x141, 0x10C, 24, 258, rowsA, "the code's low byte counts"},
+        {'A', fileA, 0, 0x42, 0x10C, 24, 0, none7, "past lastCode"},
+        {'A', fileA, 0, 0x1F, 0x10C, 24, 0, none7, "before firstCode"},
+        {'A', fileA, 0, '0', 0x10C, 24, 0, none7, "table entry 0"},
         {'Z', fileZ, 0, 'A', 0x0102, 0x0304, 7, {0xF8, 0x88, 0x70}, "whole"},
         {'Z', {}, 0, 'A', 0, 0, 0, none3, "no file"},
         {'Z', cut(fileZ, 30), 0, 'A', 0, 0x0304, 0, none3, "head cut inside the cell width"},
