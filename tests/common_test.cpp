@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/big_endian.h"
 #include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
 

@@ -82,8 +82,7 @@ TEST_F(StringImageTest, CApiRendersIntoTheCallersBufferAfterASizeQuery) {
     select(ctxr, kSelections[1]);
     ctxr.SetInvert(0);
     const StringImage expected = ctxr.GetStringImage("AiB");
-    EXPECT_EQ(width, expected.width);
-    EXPECT_EQ(height, expected.height);
+    EXPECT_EQ(CSize(width, height), CSize(expected.width, expected.height));
     ASSERT_EQ(size, expected.rows.size());
 
     // One byte short is refused and the buffer left alone; the exact size is enough.
@@ -97,8 +96,7 @@ TEST_F(StringImageTest, CApiRendersIntoTheCallersBufferAfterASizeQuery) {
     EXPECT_EQ(txr_render_image(renderer, "AiB", 3, rows.data(), size, &drawnWidth, &drawnHeight),
               TXR_OK);
     EXPECT_EQ(rows, expected.rows);
-    EXPECT_EQ(drawnWidth, expected.width);
-    EXPECT_EQ(drawnHeight, expected.height);
+    EXPECT_EQ(CSize(drawnWidth, drawnHeight), CSize(expected.width, expected.height));
     EXPECT_EQ(txr_render_image(renderer, "AiB", 3, nullptr, size, nullptr, nullptr), TXR_E_NULL);
     txr_destroy(renderer);
 }
