@@ -132,6 +132,7 @@ TEST(Engines, SetFonttypeAnswersAndStoresAsEachEngineDoes) {
 // over an engine closes the file it had open.
 template <class Engine>
 void expectOwnCopies(Engine& source, const std::function<void(Engine&)>& open) {
+    source.BuildBMP();
     Engine copy(source);
     EXPECT_EQ(copy.fontFile, nullptr);
     EXPECT_NE(source.fontFile, nullptr);
@@ -152,6 +153,7 @@ void expectOwnCopies(Engine& source, const std::function<void(Engine&)>& open) {
     copy = source;
     EXPECT_EQ(copy.fontFile, nullptr);
     EXPECT_EQ(copy.glyphBuffer[0], source.glyphBuffer[0]);
+    closeFont(source);
 }
 
 TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
@@ -163,22 +165,16 @@ TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
     CGeneraterA a;
     a.fontPath = dir.c_str();
     fetch(a, 'A');
-    a.BuildBMP();
     expectOwnCopies<CGeneraterA>(a, [](CGeneraterA& e) { fetch(e, '!'); });
-    closeFont(a);
 
     CGeneraterB b = openedB(dir, 203, 1, 7);
     b.SetcharCode(35);
-    b.BuildBMP();
     expectOwnCopies<CGeneraterB>(b, [](CGeneraterB& e) { e.TXRB(); });
-    closeFont(b);
 
     CGeneraterZ z;
     z.fontPath = dir.c_str();
     fetch(z, 0x41);
-    z.BuildBMP();
     expectOwnCopies<CGeneraterZ>(z, [](CGeneraterZ& e) { fetch(e, 0x41); });
-    closeFont(z);
 }
 
 TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
@@ -286,12 +282,6 @@ Bytes patched(Bytes file, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<std::uint8_t>(value >> (24 - 8 * i));
     return file;
 }
-int advanceOf(const CGeneraterA& a) {
-    return a.GetDelta();
-}
-int advanceOf(const CGeneraterZ& z) {
-    return z.GetCharDelta();
-}
 
 // A new engine's fetch of `code` from `file` as font `font` (written past SetFonttype), its glyph
 // buffer marked 0x5A first: cell width, cell height and advance; `rows` gets the buffer's first
@@ -309,7 +299,11 @@ std::vector<int> fetchedFrom(const std::string& dir, const Bytes& file, int font
     fetch(engine, code);
     rows = bytesOf(engine.glyphBuffer, rows.size());
     closeFont(engine);
-    return {engine.GetCellW(), engine.GetCellH(), advanceOf(engine)};
+    if constexpr (std::is_same_v<Engine, CGeneraterA>) {
+        return {engine.GetCellW(), engine.GetCellH(), engine.GetDelta()};
+    } else {
+        return {engine.GetCellW(), engine.GetCellH(), engine.GetCharDelta()};
+    }
 }
 
 // Damaged files: cells from what the head holds, rows cut short read as paper, and never a glyph
