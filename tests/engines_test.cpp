@@ -401,8 +401,8 @@ TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.resolution) + " dpi, font " + std::to_string(c.fontType) +
                      ", code " + std::to_string(c.code));
-        CGeneraterB engine =
-            openedB(c.cut ? dir + "cut/" : dir, c.resolution, c.fontType, c.charSet);
+        const std::string folder = c.cut ? dir + "cut/" : dir;  // outlives the engine's fontPath
+        CGeneraterB engine = openedB(folder, c.resolution, c.fontType, c.charSet);
         engine.codeIndex = 77;
         engine.glyphOffset = 99;
         engine.SetcharCode(c.code);
