@@ -13,25 +13,6 @@
 namespace txr {
 namespace {
 
-// Builds an image from rows drawn top first ('#' ink, i.e. a clear bit; '.' paper, a set bit).
-// Padding bits are set to 1 so that a reader that looks at them would be caught.
-BmpRowsImage imageOf(const std::vector<std::string>& picture) {
-    BmpRowsImage image;
-    image.height = static_cast<int>(picture.size());
-    image.width = static_cast<int>(picture.at(0).size());
-    image.rows.assign(image.stride() * static_cast<std::size_t>(image.height), 0xFF);
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row =
-            image.rows.data() + image.stride() * static_cast<std::size_t>(image.height - 1 - y);
-        for (int x = 0; x < image.width; ++x) {
-            if (picture[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] == '#') {
-                row[x / 8] = static_cast<std::uint8_t>(row[x / 8] & ~(0x80u >> (x % 8)));
-            }
-        }
-    }
-    return image;
-}
-
 const std::vector<std::string> kTenByThree = {
     "#........#",
     ".##.......",
@@ -39,7 +20,9 @@ const std::vector<std::string> kTenByThree = {
 };
 
 TEST(BmpWriter, UnturnedFileHasExactHeaderAndRowsAsGiven) {
-    const BmpRowsImage image = imageOf(kTenByThree);
+    // Bottom row first, ink a clear bit; set padding bits must be written as given.
+    const BmpRowsImage image{
+        10, 3, {0x7F, 0x3F, 0xFF, 0xFF, 0x9F, 0xFF, 0xFF, 0xFF, 0x7F, 0xBF, 0xFF, 0xFF}};
     const std::vector<std::uint8_t> bytes = bmpFileBytes(image);
     ASSERT_EQ(bytes.size(), 74u);
     const std::vector<std::uint8_t> header = {
@@ -79,9 +62,7 @@ TEST(BmpWriter, EveryTurnOfEverySizeUpTo70MatchesTheDotByDotReference) {
     std::mt19937 random(3);
     for (int width = 1; width <= 70; ++width) {
         for (int height = 1; height <= 70; ++height) {
-            BmpRowsImage image;
-            image.width = width;
-            image.height = height;
+            BmpRowsImage image{width, height, {}};
             image.rows.resize(image.stride() * static_cast<std::size_t>(height));
             for (auto& byte : image.rows) byte = static_cast<std::uint8_t>(random());
             BmpRowsImage expected = image;

@@ -1,6 +1,4 @@
-// The bundled font set as the printer draws it: every glyph of families 0 and 2, drawn alone by
-// the library, shows all the ink the font file stores for it (none of it falls outside the
-// cell or the advance), and the bold roles are not copies of the regular fonts.
+// The bundled font set as the printer draws it: all stored ink shown, bold roles their own.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Engine B's code tables: worked examples, ranges and lengths, shared arrays, and where the
-// 300 dpi tables depart from B.bin's.
+// Engine B's code tables: worked examples, ranges, shared arrays, the 300 dpi departures.
 #include <gtest/gtest.h>
 
 #include <set>

@@ -1,5 +1,4 @@
-// Byte-order readers, one-bit row helpers, the one-bit BMP header and the glyph memo (the shared
-// dot preview is checked through each engine's previews).
+// One-bit row helpers and the glyph memo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/big_endian.h"
 #include "common/glyph_memo.h"
 #include "common/one_bit_rows.h"
 

@@ -1,5 +1,4 @@
-// CDibImage: which BMP files it accepts (none cut short or untrustworthy), where it finds their
-// rows, and 1:1 painting.
+// CDibImage: which BMP files it accepts, where it finds their rows, and 1:1 painting.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,7 +41,7 @@ std::string saved(const std::string& name, const std::vector<std::uint8_t>& byte
     return name;
 }
 
-TEST(DibImage, OneBitFileIsPaintedOneToOneAtItsOwnSize) {
+TEST(DibImage, OneBitFileIsPaintedOneToOneAtItsOwnSizeAndANewLoadReplacesIt) {
     CDibImage image;
     Canvas canvas(5, 4);
     EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 0) << "nothing loaded yet";
@@ -55,6 +54,11 @@ TEST(DibImage, OneBitFileIsPaintedOneToOneAtItsOwnSize) {
               ".#...\n"
               "..#..\n"
               ".....\n");
+    const std::vector<std::uint8_t> allPaper(8, 0xFF);
+    ASSERT_EQ(image.Load(saved("second.bmp", smallOneBitFile(allPaper)).c_str()), 1);
+    Canvas red(3, 2, RGB(255, 0, 0));
+    image.Draw(red.dc(), 0, 0, -1, -1);
+    EXPECT_EQ(test::asciiOf(red, RGB(255, 255, 255)), "###\n###\n") << "the second load replaces";
 }
 
 TEST(DibImage, ColourTableLengthFollowsDepthAndColoursUsed) {
@@ -115,17 +119,6 @@ TEST(DibImage, FileOfTheLargestSizeLoadsAndOneByteMoreDoesNot) {
     Canvas canvas(3, 2);
     EXPECT_EQ(image.Draw(canvas.dc(), 0, 0, -1, -1), 1);
     EXPECT_EQ(test::asciiOf(canvas, RGB(0, 0, 0)), "#..\n.#.\n");
-}
-
-TEST(DibImage, SecondLoadReplacesTheFirst) {
-    CDibImage image;
-    ASSERT_EQ(image.Load(saved("first.bmp", smallOneBitFile()).c_str()), 1);
-    ASSERT_EQ(image.Load(
-                  saved("second.bmp", smallOneBitFile(std::vector<std::uint8_t>(8, 0xFF))).c_str()),
-              1);
-    Canvas canvas(3, 2, RGB(255, 0, 0));
-    image.Draw(canvas.dc(), 0, 0, -1, -1);
-    EXPECT_EQ(test::asciiOf(canvas, RGB(255, 255, 255)), "###\n###\n");
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
-// Engines A, B and Z below the facade: setter results, copies, buffer clearing, the size bounds
-// of a glyph, damaged font files and the dot previews the tool shows. What glyphs look like in a
-// string is render_test's.
+// Engines A, B and Z below the facade: setters, copies, buffers, bounds, damaged files, previews.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <type_traits>
@@ -133,6 +132,7 @@ TEST(Engines, SetFonttypeAnswersAndStoresAsEachEngineDoes) {
 // over an engine closes the file it had open.
 template <class Engine>
 void expectOwnCopies(Engine& source, const std::function<void(Engine&)>& open) {
+    source.BuildBMP();
     Engine copy(source);
     EXPECT_EQ(copy.fontFile, nullptr);
     EXPECT_NE(source.fontFile, nullptr);
@@ -153,6 +153,7 @@ void expectOwnCopies(Engine& source, const std::function<void(Engine&)>& open) {
     copy = source;
     EXPECT_EQ(copy.fontFile, nullptr);
     EXPECT_EQ(copy.glyphBuffer[0], source.glyphBuffer[0]);
+    closeFont(source);
 }
 
 TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
@@ -164,22 +165,16 @@ TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
     CGeneraterA a;
     a.fontPath = dir.c_str();
     fetch(a, 'A');
-    a.BuildBMP();
     expectOwnCopies<CGeneraterA>(a, [](CGeneraterA& e) { fetch(e, '!'); });
-    closeFont(a);
 
     CGeneraterB b = openedB(dir, 203, 1, 7);
     b.SetcharCode(35);
-    b.BuildBMP();
     expectOwnCopies<CGeneraterB>(b, [](CGeneraterB& e) { e.TXRB(); });
-    closeFont(b);
 
     CGeneraterZ z;
     z.fontPath = dir.c_str();
     fetch(z, 0x41);
-    z.BuildBMP();
     expectOwnCopies<CGeneraterZ>(z, [](CGeneraterZ& e) { fetch(e, 0x41); });
-    closeFont(z);
 }
 
 TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
@@ -279,22 +274,6 @@ TEST(Engines, GlyphsAtTheSizeBoundsAreTakenAndOneDotOrRowMoreIsNot) {
     closeFont(z);
 }
 
-TEST(EngineA, KeepsTheLastGlyphForCodesOutsideTheBlockOrWithoutGlyph) {
-    const std::string dir = test::freshTestDirectory();
-    install(dir + "A.bin", fontkit::writeFontFileA({lettersBlock()}));
-    CGeneraterA engine;
-    engine.fontPath = dir.c_str();
-    fetch(engine, 0x141);  // 'A', the block's lastCode: the code's low byte counts
-    const Bytes header = {0xFE, 5, 8, 0, 3, 10, 1, 2};
-    const Bytes rows = {0xFF, 0xC0, 0x80, 0x00, 0x00, 0x40};
-    for (int code : {0x42, 0x1F, int{'0'}}) {  // lastCode + 1, firstCode - 1, table entry 0
-        fetch(engine, code);
-        EXPECT_EQ(bytesOf(engine.glyphHeaderBuffer, 8), header) << code;
-        EXPECT_EQ(bytesOf(engine.glyphBuffer, 6), rows) << code;
-    }
-    closeFont(engine);
-}
-
 // `file` cut to `length` bytes, or with the big-endian word at `at` replaced.
 Bytes cut(const Bytes& file, std::size_t length) {
     return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
@@ -302,12 +281,6 @@ Bytes cut(const Bytes& file, std::size_t length) {
 Bytes patched(Bytes file, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<std::uint8_t>(value >> (24 - 8 * i));
     return file;
-}
-int advanceOf(const CGeneraterA& a) {
-    return a.GetDelta();
-}
-int advanceOf(const CGeneraterZ& z) {
-    return z.GetCharDelta();
 }
 
 // A new engine's fetch of `code` from `file` as font `font` (written past SetFonttype), its glyph
@@ -326,7 +299,11 @@ std::vector<int> fetchedFrom(const std::string& dir, const Bytes& file, int font
     fetch(engine, code);
     rows = bytesOf(engine.glyphBuffer, rows.size());
     closeFont(engine);
-    return {engine.GetCellW(), engine.GetCellH(), advanceOf(engine)};
+    if constexpr (std::is_same_v<Engine, CGeneraterA>) {
+        return {engine.GetCellW(), engine.GetCellH(), engine.GetDelta()};
+    } else {
+        return {engine.GetCellW(), engine.GetCellH(), engine.GetCharDelta()};
+    }
 }
 
 // Damaged files: cells from what the head holds, rows cut short read as paper, and never a glyph
@@ -367,6 +344,10 @@ TEST(Engines, DamagedFilesDeliverWhatTheyHoldAndNeverAGlyphFromBadOffsets) {
         {'A', patched(fileA, block1 + recordA, 0xFE05FF00), 1, 'A', 0x10C, 24, 258, paper7,
          "bitsOffset 255: rows past the end are paper"},
         {'A', fileA, 2, 'A', 0, 0, 0, none7, "font beyond the directory"},
+        {'A', fileA, 0, 0x141, 0x10C, 24, 258, rowsA, "the code's low byte counts"},
+        {'A', fileA, 0, 0x42, 0x10C, 24, 0, none7, "past lastCode"},
+        {'A', fileA, 0, 0x1F, 0x10C, 24, 0, none7, "before firstCode"},
+        {'A', fileA, 0, '0', 0x10C, 24, 0, none7, "table entry 0"},
         {'Z', fileZ, 0, 'A', 0x0102, 0x0304, 7, {0xF8, 0x88, 0x70}, "whole"},
         {'Z', {}, 0, 'A', 0, 0, 0, none3, "no file"},
         {'Z', cut(fileZ, 30), 0, 'A', 0, 0x0304, 0, none3, "head cut inside the cell width"},
@@ -397,9 +378,13 @@ TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
     const std::string dir = test::freshTestDirectory();
     install(dir + "B.bin", patternFileB(203));
     install(dir + "B300.bin", patternFileB(300));
+    // A file ending 10 bytes into glyph 15 of font 0 (code 65), before glyph 16 (code 66).
+    std::filesystem::create_directory(dir + "cut");
+    install(dir + "cut/B.bin", cut(patternFileB(203), 370));
     const struct {
         int resolution, fontType, charSet, code, codeIndex, glyphOffset;
         std::size_t fileOffset, size;  // size 0: nothing read
+        bool cut = false;
     } cases[] = {
         {203, 0, 0, 65, 45, 360, 360, 24},
         {300, 4, 1, 235, 200, 78 * 480, 66144 + 78 * 480, 480},
@@ -410,11 +395,14 @@ TEST(EngineB, FetchReadsOneGlyphAtItsOffsetOrNothingAtAll) {
         {203, 0, 0, 19, 77, 99, 0, 0},
         {203, 4, 9, 93, 77, 99, 0, 0},
         {300, 3, 14, 123, 77, 99, 0, 0},
+        {203, 0, 0, 65, 45, 360, 360, 10, true},
+        {203, 0, 0, 66, 46, 384, 0, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.resolution) + " dpi, font " + std::to_string(c.fontType) +
                      ", code " + std::to_string(c.code));
-        CGeneraterB engine = openedB(dir, c.resolution, c.fontType, c.charSet);
+        const std::string folder = c.cut ? dir + "cut/" : dir;  // outlives the engine's fontPath
+        CGeneraterB engine = openedB(folder, c.resolution, c.fontType, c.charSet);
         engine.codeIndex = 77;
         engine.glyphOffset = 99;
         engine.SetcharCode(c.code);
@@ -450,20 +438,8 @@ TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
 
 TEST(EngineB, ShortAndHostileFilesNeverReadOutsideTheFileTablesOrBuffers) {
     const std::string dir = test::freshTestDirectory();
-    // Ends 10 bytes into glyph 15 of font 0 (code 65), before glyph 16 (code 66).
-    const Bytes full = patternFileB(203);
-    install(dir + "B.bin", Bytes(full.begin(), full.begin() + 370));
+    install(dir + "B.bin", patternFileB(203));
     CGeneraterB engine = openedB(dir, 203, 0);
-    engine.SetcharCode(65);
-    EXPECT_TRUE(std::equal(engine.glyphBuffer, engine.glyphBuffer + 10, full.begin() + 360));
-    EXPECT_TRUE(untouchedFrom(engine, 10));
-    std::memset(engine.glyphBuffer, kUntouched, sizeof engine.glyphBuffer);
-    engine.SetcharCode(66);
-    EXPECT_TRUE(untouchedFrom(engine, 0));
-
-    install(dir + "B.bin", full);
-    closeFont(engine);
-    engine = openedB(dir, 203, 0);
     engine.lastCode = 255;  // past the end of the 229-entry table
     engine.SetcharCode(255);
     EXPECT_EQ(engine.glyphOffset, -1);
@@ -544,43 +520,38 @@ TEST(Engines, DotPreviewsPutEachStoredDotOnTheEightUnitGrid) {
     // Eight 1-byte rows read 6 bytes a row: all of row 0 and 2 dots of row 1, nothing beyond.
     const Dots sixAndTwo = {{14, 54}, {22, 54}, {30, 54}, {38, 54},
                             {46, 54}, {54, 54}, {14, 62}, {22, 62}};
-    using A = CGeneraterA;
-    using B = CGeneraterB;
-    using Z = CGeneraterZ;
     const struct {
         char engine;
         int font, code;  // B: the resolution in `code`
-        void (A::*drawA)(CDC*);
-        void (B::*drawB)(CDC*);
-        void (Z::*drawZ)(CDC*);
+        int preview;     // the DrawNBit called
         Dots dots;
     } cases[] = {
-        {'A', 0, 'a', &A::Draw16Bit, nullptr, nullptr, {{14, 214}, {134, 214}}},
-        {'A', 0, 'b', &A::Draw16Bit, nullptr, nullptr, {{6, 214}, {126, 214}}},
-        {'A', 0, 'c', &A::Draw128Bit, nullptr, nullptr, {{646, 214}, {646, 222}}},
-        {'A', 0, 'a', &A::Draw128Bit, nullptr, nullptr, {{31, 214}}},  // reads only its 2 bytes
-        {'B', 0, 203, nullptr, &B::Draw16Bit, nullptr, {{14, 54}, {134, 54}}},
-        {'B', 2, 300, nullptr, &B::Draw32Bit, nullptr, {{14, 54}, {262, 54}}},
-        {'Z', 0, 0, nullptr, nullptr, &Z::Draw8Bit, {{14, 54}}},
-        {'Z', 0, 1, nullptr, nullptr, &Z::Draw16Bit, {{14, 54}, {134, 54}}},
-        {'Z', 0, 2, nullptr, nullptr, &Z::Draw48Bit, {{390, 54}}},
-        {'Z', 0, 3, nullptr, nullptr, &Z::Draw8Bit, {{14, 46}, {22, 54}}},
-        {'Z', 0, 4, nullptr, nullptr, &Z::Draw8Bit, {{30, 54}}},
-        {'Z', 0, 5, nullptr, nullptr, &Z::Draw48Bit, sixAndTwo},
+        {'A', 0, 'a', 16, {{14, 214}, {134, 214}}},
+        {'A', 0, 'b', 16, {{6, 214}, {126, 214}}},
+        {'A', 0, 'c', 128, {{646, 214}, {646, 222}}},
+        {'A', 0, 'a', 128, {{31, 214}}},  // reads only its 2 bytes
+        {'B', 0, 203, 16, {{14, 54}, {134, 54}}},
+        {'B', 2, 300, 32, {{14, 54}, {262, 54}}},
+        {'Z', 0, 0, 8, {{14, 54}}},
+        {'Z', 0, 1, 16, {{14, 54}, {134, 54}}},
+        {'Z', 0, 2, 48, {{390, 54}}},
+        {'Z', 0, 3, 8, {{14, 46}, {22, 54}}},
+        {'Z', 0, 4, 8, {{30, 54}}},
+        {'Z', 0, 5, 48, sixAndTwo},
     };
     for (const auto& c : cases) {
         Canvas canvas(660, 240);
         const HGDIOBJ pen = GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN);
         if (c.engine == 'A') {
-            A engine;
+            CGeneraterA engine;
             engine.fontPath = dir.c_str();
             engine.SetFonttype(c.font);
             std::memset(engine.glyphBuffer, 0x5A, sizeof engine.glyphBuffer);
             fetch(engine, c.code);
-            (engine.*c.drawA)(canvas.dc());
+            c.preview == 16 ? engine.Draw16Bit(canvas.dc()) : engine.Draw128Bit(canvas.dc());
             closeFont(engine);
         } else if (c.engine == 'B') {
-            B engine;
+            CGeneraterB engine;
             engine.resolution = c.code;
             engine.SetFonttype(c.font);
             engine.SetFont();
@@ -591,13 +562,15 @@ TEST(Engines, DotPreviewsPutEachStoredDotOnTheEightUnitGrid) {
                         sizeof engine.glyphBuffer - glyphBytes);
             engine.glyphBuffer[0] = 0x80;
             engine.glyphBuffer[engine.rowBytes - 1] = 0x01;
-            (engine.*c.drawB)(canvas.dc());
+            c.preview == 16 ? engine.Draw16Bit(canvas.dc()) : engine.Draw32Bit(canvas.dc());
         } else {
-            Z engine;
+            CGeneraterZ engine;
             engine.fontPath = dir.c_str();
             fetch(engine, c.code);
             std::memset(engine.glyphBuffer + 8, 0xFF, sizeof engine.glyphBuffer - 8);
-            (engine.*c.drawZ)(canvas.dc());
+            if (c.preview == 8) engine.Draw8Bit(canvas.dc());
+            if (c.preview == 16) engine.Draw16Bit(canvas.dc());
+            if (c.preview == 48) engine.Draw48Bit(canvas.dc());
             closeFont(engine);
         }
         EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << c.engine << c.code;

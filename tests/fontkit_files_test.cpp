@@ -1,7 +1,4 @@
-// The font kit's readers and writers: BDF text and the three font-file layouts, what they refuse
-// with the reason, the BDF crasher round trip, and file reads and atomic writes (the old file or
-// the whole new one, links followed, permissions kept, nothing left behind when a file-size
-// limit stops a write). The set build and its round trips: fontkit_set_test.
+// The font kit's readers and writers, what they refuse and why, and atomic file writes.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32

@@ -1,6 +1,4 @@
-// The limits a host can rely on, through CTXR: the largest string bitmap (kMaxStringDots), sizes
-// that cannot overflow with the largest cells, texts and scale factors, a pen that runs past the
-// measured width, and the bound on the painting work of one call (kMaxPaintedDots).
+// The size and painting limits a host can rely on, through CTXR.
 #include <gtest/gtest.h>
 
 #include <climits>

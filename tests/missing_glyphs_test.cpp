@@ -1,5 +1,4 @@
-// missingGlyphs: the positions of bytes without a glyph, the same uncached and through a font
-// cache (first read and served from memory), for family 1 whose scan keeps its file open.
+// missingGlyphs for family 1, the same uncached and through a font cache.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,4 @@
-// The drawing layer as the library uses it: one-bit surfaces, fills, the magnifying blit with
-// SRCCOPY and NOTSRCCOPY, GetDIBits rows and the pen dot (clipping and every scale against a
-// reference: raster_test). On Windows the same tests run over the real gdi32.
+// The drawing calls the library relies on (over the real gdi32 on Windows).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,8 +12,6 @@ namespace txr {
 namespace {
 
 using test::MonoSurface;
-
-// ---- StretchDIBits --------------------------------------------------------------------------
 
 // The 3 x 2 one-bit DIB "#.." over ".##" ('#' colour 0, black), bottom-up or top-down, drawn
 // whole at (x, y) in w x h dots as the glyph rasters draw theirs.
@@ -47,8 +43,6 @@ TEST(StretchDIBits, PaintsMagnifiedComplementedInEitherRowOrder) {
     }
 }
 
-// ---- PatBlt ---------------------------------------------------------------------------------
-
 TEST(PatBlt, FillsAndClipsRectangles) {
     const struct {
         bool blackPaper;
@@ -67,8 +61,6 @@ TEST(PatBlt, FillsAndClipsRectangles) {
     }
 }
 
-// ---- GetDIBits -----------------------------------------------------------------------------
-
 TEST(GetDIBits, WritesBottomUpRowsWithZeroPadding) {
     MonoSurface surface(10, 3);
     for (auto [x, y] : {std::pair{0, 0}, {9, 0}, {8, 1}, {1, 2}}) SetPixel(*surface.dc(), x, y, 0);
@@ -80,8 +72,6 @@ TEST(GetDIBits, WritesBottomUpRowsWithZeroPadding) {
                                                  0x7F, 0x80, 0, 0, 0xAA, 0xAA, 0xAA, 0xAA};
     EXPECT_EQ(rows, expected);
 }
-
-// ---- Pens -----------------------------------------------------------------------------------
 
 TEST(Pens, WidePenDotIsARoundDiscOfTwentyOnePixels) {
     MonoSurface surface(9, 9);

@@ -1,6 +1,4 @@
-// The magnifying one-bit blit of the raster against a dot-by-dot reference kept here: whole and
-// fractional scales, every destination bit alignment, clipping, source sub-rectangles, both row
-// orders, colour tables and complements, onto one-bit and colour surfaces.
+// The raster's magnifying one-bit blit against a dot-by-dot reference kept here.
 #include <gtest/gtest.h>
 
 #include <cstdint>

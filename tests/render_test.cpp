@@ -1,6 +1,4 @@
-// Strings from end to end through CTXR in each family: layout on the baseline, magnified, turned
-// and reverse-video drawing and export, font numbers and character sets, codes without glyph, and
-// what every call leaves behind, with font files built in the test from pictures.
+// Strings end to end through CTXR in each family, dot for dot, from font files built from pictures.
 #include <gtest/gtest.h>
 
 #include <filesystem>

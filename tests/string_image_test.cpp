@@ -1,5 +1,4 @@
-// In-memory rendering: CTXR::GetStringImage and the C API's txr_image_size / txr_render_image give
-// the dots of GetBmpFile's file with no file (in threads: facade_threads_test).
+// In-memory rendering (CTXR::GetStringImage, the C API's image calls) gives GetBmpFile's dots.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -83,8 +82,7 @@ TEST_F(StringImageTest, CApiRendersIntoTheCallersBufferAfterASizeQuery) {
     select(ctxr, kSelections[1]);
     ctxr.SetInvert(0);
     const StringImage expected = ctxr.GetStringImage("AiB");
-    EXPECT_EQ(width, expected.width);
-    EXPECT_EQ(height, expected.height);
+    EXPECT_EQ(CSize(width, height), CSize(expected.width, expected.height));
     ASSERT_EQ(size, expected.rows.size());
 
     // One byte short is refused and the buffer left alone; the exact size is enough.
@@ -98,8 +96,7 @@ TEST_F(StringImageTest, CApiRendersIntoTheCallersBufferAfterASizeQuery) {
     EXPECT_EQ(txr_render_image(renderer, "AiB", 3, rows.data(), size, &drawnWidth, &drawnHeight),
               TXR_OK);
     EXPECT_EQ(rows, expected.rows);
-    EXPECT_EQ(drawnWidth, expected.width);
-    EXPECT_EQ(drawnHeight, expected.height);
+    EXPECT_EQ(CSize(drawnWidth, drawnHeight), CSize(expected.width, expected.height));
     EXPECT_EQ(txr_render_image(renderer, "AiB", 3, nullptr, size, nullptr, nullptr), TXR_E_NULL);
     txr_destroy(renderer);
 }

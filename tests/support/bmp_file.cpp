@@ -1,6 +1,4 @@
-// Files for tests: reading them whole, a fresh directory per test, and the one BMP reader of the
-// tests (one-bit files of the library, 24-bit ones of the tool), written independently of the
-// library's writer.
+// Files for tests, and the one BMP reader of the tests, independent of the library's writer.
 #include "support/bmp_file.h"
 
 #include <filesystem>

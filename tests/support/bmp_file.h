@@ -1,5 +1,4 @@
-// Files for tests: whole files read, a fresh directory per test, and the one-bit BMP files the
-// library writes read back (header fields and the picture).
+// Files for tests: whole files, a fresh directory per test, one-bit BMP files read back.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,4 @@
-// Open files of the test process, asked of the system one descriptor (on Windows, one kernel
-// handle) at a time.
+// Open files of the test process, asked of the system one descriptor or handle at a time.
 #include "support/open_files.h"
 
 #if defined(_WIN32)

@@ -1,5 +1,4 @@
-// Files a call leaves open or fails on: counting the process's open file descriptors, and the
-// cause of the CFileException a call raises.
+// Files a call leaves open, and the cause of the CFileException a call raises.
 #pragma once
 
 #include "txr/platform/afx.h"

@@ -1,5 +1,4 @@
-// Pictures as text for tests ('#' ink, '.' paper, one string per row, top row first), with the
-// transforms the library applies, written independently of it: magnify, turn, reverse video.
+// Pictures as text ('#' ink, '.' paper, top row first) and the library's transforms, redone here.
 #pragma once
 
 #include <string>

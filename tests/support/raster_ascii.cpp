@@ -23,11 +23,7 @@ MonoSurface::~MonoSurface() {
 
 std::string MonoSurface::ascii() const {
     MonoBitmapInfo info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 1;
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, height_, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
     const std::size_t stride = dibStride(width_);
     std::vector<unsigned char> rows(stride * static_cast<std::size_t>(height_));
     const int got = GetDIBits(dc_, bitmap_, 0, static_cast<UINT>(height_), rows.data(), info.get(),

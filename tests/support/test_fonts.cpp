@@ -31,12 +31,7 @@ const Letter kLetters[] = {{'A', &kA, 6}, {'B', &kB, 5}, {'i', &kI, 2}, {0xB0, &
 
 // Block b: cell 6 wide, 8 + b high, so every font number measures differently.
 fontkit::FontBlockA blockA(int block) {
-    fontkit::FontBlockA font;
-    font.firstCode = 0x20;
-    font.lastCode = 0xB0;
-    font.cellWidth = 6;
-    font.cellHeight = 8 + block;
-    font.baseLine = 2;
+    fontkit::FontBlockA font{0x20, 0xB0, 2, 6, 8 + block, {}};
     for (const Letter& letter : kLetters) {
         font.glyphs.push_back({letter.code, *letter.picture, 0, 5, letter.advance});
     }
@@ -44,10 +39,7 @@ fontkit::FontBlockA blockA(int block) {
 }
 
 fontkit::FontBlockZ blockZ(int block) {
-    fontkit::FontBlockZ font;
-    font.cellWidth = 6;
-    font.cellHeight = 7 + block;
-    font.baseLine = 6;
+    fontkit::FontBlockZ font{6, 7 + block, 6, {}};
     for (const Letter& letter : kLetters) {
         font.glyphs.push_back({letter.code, *letter.picture, block % 2, 5, letter.advance + block});
     }

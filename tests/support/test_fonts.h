@@ -1,5 +1,4 @@
-// A small complete font set for end-to-end tests of the C API, txr.hpp and the tool: every file
-// of every family, built with the font kit writers from the pictures below.
+// A small complete font set for end-to-end tests, built with the font kit writers.
 #pragma once
 
 #include <string>
