@@ -3,6 +3,7 @@
 #include "platform/gdi_objects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
@@ -147,6 +148,7 @@ struct Registry {
 
     // Removes the DC; objects it held that were refused deletion meanwhile go to `freed`.
     void removeDC(HDC dc, std::vector<ObjectEntry>& freed) {
+        changed();
         auto it = dcs.find(dc);
         const HGDIOBJ held[] = {it->second->pen, it->second->bitmap};
         dcs.erase(it);
@@ -181,19 +183,42 @@ struct Registry {
 
     // The surface a DC draws on (or reads from), held for drawing; the table's lock must not be
     // held by the caller.
+    // Each thread remembers its last lookup and uses it again while no DC has been deleted and no
+    // bitmap selected since: the glyphs of one string are blitted onto one DC, one after another,
+    // without taking the table's lock each time.
     HeldSurface hold(HDC hdc, bool reading = false) {
+        struct LastLookup {
+            HDC dc = nullptr;
+            bool reading = false;
+            std::uint64_t changes = 0;
+            std::weak_ptr<SharedSurface> shared;
+        };
+        thread_local LastLookup last;
+        if (last.dc == hdc && last.reading == reading &&
+            last.changes == changes.load(std::memory_order_acquire)) {
+            if (std::shared_ptr<SharedSurface> shared = last.shared.lock()) {
+                return HeldSurface(true, std::move(shared));
+            }
+        }
         std::shared_ptr<SharedSurface> shared;
         bool found = false;
+        std::uint64_t seen = 0;
         {
             std::lock_guard<ShortHoldMutex> lock(mutex);
+            seen = changes.load(std::memory_order_relaxed);
             HDC__* dc = findDC(hdc);
             found = dc != nullptr;
             if (found) shared = reading ? readSource(*dc) : drawTarget(*dc);
         }
+        if (shared) last = LastLookup{hdc, reading, seen, shared};
         return HeldSurface(found, std::move(shared));
     }
 
+    // Moved on, under the lock, whenever what a DC handle draws on may change.
+    void changed() { changes.fetch_add(1, std::memory_order_release); }
+
     ShortHoldMutex mutex;
+    std::atomic<std::uint64_t> changes{0};
     std::unordered_map<const HGDIOBJ__*, ObjectEntry> objects;
     std::unordered_map<const HDC__*, std::unique_ptr<HDC__>> dcs;
     HBITMAP stockBitmap = nullptr;
@@ -350,6 +375,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
         // A bitmap can be drawn on through one DC at a time; the stock one is never drawn on.
         if (!entry->stock && entry->selections > 0) return nullptr;
         dc->bitmap = static_cast<HBITMAP>(object);
+        reg.changed();
     }
     if (previous != object) {
         ++entry->selections;
