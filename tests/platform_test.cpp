@@ -61,6 +61,25 @@ TEST(PatBlt, FillsAndClipsRectangles) {
     }
 }
 
+// Drawing goes to the bitmap selected when the call is made, also right after a reselection.
+TEST(SelectObject, DrawingFollowsTheBitmapSelectedNow) {
+    MonoSurface surface(4, 2);
+    const HDC dc = *surface.dc();
+    const HBITMAP other = CreateCompatibleBitmap(dc, 4, 2);
+    PatBlt(dc, 0, 0, 1, 1, BLACKNESS);
+    const HGDIOBJ first = SelectObject(dc, other);
+    PatBlt(dc, 0, 0, 4, 2, WHITENESS);
+    PatBlt(dc, 3, 1, 1, 1, BLACKNESS);
+    SelectObject(dc, first);
+    MonoBitmapInfo info{};
+    info.bmiHeader = {40, 4, 2, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<unsigned char> rows(8, 0xAA);
+    EXPECT_EQ(GetDIBits(dc, other, 0, 2, rows.data(), info.get(), DIB_RGB_COLORS), 2);
+    DeleteObject(other);
+    EXPECT_EQ(surface.ascii(), "#...\n....\n");
+    EXPECT_EQ(rows, (std::vector<unsigned char>{0xE0, 0, 0, 0, 0xF0, 0, 0, 0}));
+}
+
 TEST(GetDIBits, WritesBottomUpRowsWithZeroPadding) {
     MonoSurface surface(10, 3);
     for (auto [x, y] : {std::pair{0, 0}, {9, 0}, {8, 1}, {1, 2}}) SetPixel(*surface.dc(), x, y, 0);
