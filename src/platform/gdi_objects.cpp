@@ -181,11 +181,9 @@ struct Registry {
         return drawTarget(dc);
     }
 
-    // The surface a DC draws on (or reads from), held for drawing; the table's lock must not be
-    // held by the caller.
-    // Each thread remembers its last lookup and uses it again while no DC has been deleted and no
-    // bitmap selected since: the glyphs of one string are blitted onto one DC, one after another,
-    // without taking the table's lock each time.
+    // The surface a DC draws on (or reads from), held for drawing; the caller must not hold the
+    // table's lock. Each thread reuses its last lookup while no DC has been deleted and no bitmap
+    // selected since: a string's glyphs are blitted onto one DC one after another.
     HeldSurface hold(HDC hdc, bool reading = false) {
         struct LastLookup {
             HDC dc = nullptr;
@@ -258,13 +256,7 @@ COLORREF colourTableEntry(const BITMAPINFO* info, int index) {
 
 ObjectCompanion* objectCompanion(HGDIOBJ object, CompanionFactory make) {
     Registry& reg = registry();
-    {
-        std::lock_guard<ShortHoldMutex> lookup(reg.mutex);
-        ObjectEntry* entry = reg.find(object);
-        if (entry == nullptr) return nullptr;
-        if (entry->companion || make == nullptr) return entry->companion.get();
-    }
-    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
+    std::lock_guard<ShortHoldMutex> lock(reg.mutex);
     ObjectEntry* entry = reg.find(object);
     if (entry == nullptr) return nullptr;
     if (!entry->companion && make != nullptr) entry->companion = make();
@@ -273,7 +265,7 @@ ObjectCompanion* objectCompanion(HGDIOBJ object, CompanionFactory make) {
 
 UINT gdiObjectType(HGDIOBJ object) {
     Registry& reg = registry();
-    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
+    std::lock_guard<ShortHoldMutex> lock(reg.mutex);
     ObjectEntry* entry = reg.find(object);
     return entry == nullptr ? 0 : entry->type;
 }
@@ -283,7 +275,7 @@ HDC createDeviceDC(int width, int height, COLORREF paper) {
     if (!surface) return nullptr;
     surface->fill(DotRect{0, 0, width, height}, surface->pixelOf(paper));
     Registry& reg = registry();
-    std::lock_guard<txr::ShortHoldMutex> lock(reg.mutex);
+    std::lock_guard<ShortHoldMutex> lock(reg.mutex);
     HDC handle = reg.addDC(HDC__::Kind::device);
     reg.findDC(handle)->ownSurface = std::make_shared<SharedSurface>(std::move(surface));
     return handle;
