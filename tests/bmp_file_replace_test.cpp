@@ -103,20 +103,23 @@ TEST_F(BmpFileReplace, LinkIsFollowedAndItsTargetReplaced) {
                                                            "dangling.bmp", "created.bmp"}));
 }
 
+// Modes the umask would strip, write for others and the set-user-ID bit all come back.
 TEST_F(BmpFileReplace, ReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes) {
-    ASSERT_TRUE(fontkit::writeFileBytes("out/private.bmp", {'o', 'l', 'd'}));
-    ASSERT_EQ(chmod("out/private.bmp", 0600), 0);
-    ASSERT_EQ(exportTo("out/private.bmp", "A"), -1);
+    const mode_t mask = umask(022);
     ASSERT_EQ(exportTo("out/new.bmp", "A"), -1);
-    const mode_t mask = umask(0);
+    for (const mode_t mode : {0600u, 0644u, 0666u, 0444u, 04755u}) {
+        ASSERT_TRUE(fontkit::writeFileBytes("out/kept.bmp", {'o', 'l', 'd'}));
+        ASSERT_EQ(chmod("out/kept.bmp", mode), 0);
+        ASSERT_EQ(exportTo("out/kept.bmp", "A"), -1);
+        struct stat replaced {};
+        ASSERT_EQ(stat("out/kept.bmp", &replaced), 0);
+        EXPECT_EQ(replaced.st_mode & 07777, mode);
+        EXPECT_TRUE(contentsOf("out/kept.bmp") == contentsOf("out/new.bmp"));
+    }
     umask(mask);
-    struct stat replaced {};
     struct stat created {};
-    ASSERT_EQ(stat("out/private.bmp", &replaced), 0);
     ASSERT_EQ(stat("out/new.bmp", &created), 0);
-    EXPECT_EQ(replaced.st_mode & 07777, 0600u);
-    EXPECT_EQ(created.st_mode & 07777, 0666u & ~mask);
-    EXPECT_TRUE(contentsOf("out/private.bmp") == contentsOf("out/new.bmp"));
+    EXPECT_EQ(created.st_mode & 07777, 0644u);
 }
 
 TEST_F(BmpFileReplace, NameOfTheLongestLengthWorks) {

@@ -3,6 +3,12 @@
 // that engines A and Z share (through the glyph memo when it serves the stream).
 #pragma once
 
+#if !defined(_WIN32)
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -22,8 +28,22 @@ inline std::size_t readAt(std::FILE* file, std::uint64_t position, unsigned char
         position > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
         return 0;
     }
+#if defined(_WIN32)
     if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
     return std::fread(out, 1, count, file);
+#else
+    // One pread where a seek and a buffered read would make two or three system calls; the engines
+    // read their font files only through here, so the stream's own position and buffer go unused.
+    std::size_t delivered = 0;
+    while (delivered < count) {
+        const ssize_t got = ::pread(fileno(file), out + delivered, count - delivered,
+                                    static_cast<off_t>(position + delivered));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        delivered += static_cast<std::size_t>(got);
+    }
+    return delivered;
+#endif
 }
 
 // Whether `count` bytes at `offset` lie inside a buffer of `size` bytes, without overflow.

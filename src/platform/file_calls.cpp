@@ -12,6 +12,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -117,12 +118,24 @@ int CFileException::OsErrorToException(LONG osError) {
 
 namespace txr {
 
-// The file a path names once symbolic links are followed, as many as the kernel follows. A
-// dangling link names its missing target, which writing then creates.
-std::string followLinks(std::string path) {
+namespace {
+
+// What the last lstat of followLinks found at the name it returns.
+enum class LinkEnd { missing, file, unknown };
+
+// followLinks, telling also what is at the name it returns (`status` when `end` is file), so
+// that the caller need not look again.
+std::string followLinks(std::string path, struct stat& status, LinkEnd& end) {
+    end = LinkEnd::unknown;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat status {};
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        if (lstat(path.c_str(), &status) != 0) {
+            end = LinkEnd::missing;
+            return path;
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            end = LinkEnd::file;  // not a link: its lstat is its stat
+            return path;
+        }
         char target[4096];
         const ssize_t length = readlink(path.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return path;
@@ -132,6 +145,16 @@ std::string followLinks(std::string path) {
             link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
     }
     return path;
+}
+
+}  // namespace
+
+// The file a path names once symbolic links are followed, as many as the kernel follows. A
+// dangling link names its missing target, which writing then creates.
+std::string followLinks(std::string path) {
+    struct stat status {};
+    LinkEnd end = LinkEnd::unknown;
+    return followLinks(std::move(path), status, end);
 }
 
 const LONG kNoFileNameError = EINVAL;
@@ -213,21 +236,26 @@ std::FILE* openFontFile(const char* path) {
         ::close(file);
         return nullptr;
     }
-    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK stays: reads of a regular file never wait whatever it says.
     std::FILE* stream = fdopen(file, "rb");
     if (stream == nullptr) ::close(file);
     return stream;
 }
 
 void replaceFileWhole(const char* path, const void* data, std::size_t size) {
-    const std::string target = followLinks(path);
     struct stat existing {};
-    const bool exists = stat(target.c_str(), &existing) == 0;
+    LinkEnd end = LinkEnd::unknown;
+    const std::string target = followLinks(path, existing, end);
+    const bool exists =
+        end == LinkEnd::file || (end == LinkEnd::unknown && stat(target.c_str(), &existing) == 0);
     if (exists && S_ISDIR(existing.st_mode)) CFileException::ThrowOsError(EISDIR, path);
     if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(target, data, size, path);
     // A new file gets the usual 0666 less the umask, as fopen would give it.
     std::string temporary;
-    const int file = createTemporaryBeside(target, exists ? 0600 : 0666, temporary);
+    // A replacement starts with the old file's permission bits less write for others, so that
+    // usually only the owner is left to set.
+    const int file =
+        createTemporaryBeside(target, exists ? existing.st_mode & 0755 : 0666, temporary);
     if (file < 0) {
         const int error = errno;
         if (error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG) {
@@ -235,7 +263,10 @@ void replaceFileWhole(const char* path, const void* data, std::size_t size) {
         }
         CFileException::ThrowOsError(error, path);
     }
-    if (exists) {
+    struct stat made {};
+    if (exists &&
+        (fstat(file, &made) != 0 || made.st_uid != existing.st_uid ||
+         made.st_gid != existing.st_gid || (made.st_mode & 07777) != (existing.st_mode & 07777))) {
         // Owner first: changing it clears the set-user-ID bits that the mode then restores.
         if (fchown(file, existing.st_uid, existing.st_gid) != 0) errno = 0;
         if (fchmod(file, existing.st_mode & 07777) != 0) errno = 0;
