@@ -60,7 +60,6 @@ struct Selection {
     }
 };
 
-// A CTXR after SetPath, SetFont, SetInvert and the character set, as the tool makes it.
 void selectFont(CTXR& ctxr, const std::string& fonts, const Selection& s) {
     ctxr.SetPath(CString(fonts));
     ctxr.SetFont(s.family, s.font, s.scaleH, s.scaleV, s.rotate, s.dpi);
@@ -86,14 +85,13 @@ void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// An all-paper one-bit BMP of width x height dots.
 std::vector<std::uint8_t> blankBmp(int width, int height) {
     BmpRowsImage paper{width, height, {}};
     paper.rows.assign(paper.stride() * static_cast<std::size_t>(height), 0xFF);
     return bmpFileBytes(paper);
 }
 
-// Whether the 24-bit BMP at `path` holds the canvas's size and pixels.
+// Whether the 24-bit BMP at `path` holds the canvas's pixels.
 bool showsCanvas(const std::string& path, Canvas& canvas) {
     const test::ColourBmp picture = test::readColourBmp(path);
     std::vector<std::uint32_t> rgb;
@@ -193,7 +191,6 @@ TEST_F(Tool, ExitCodesAndWords) {
          1,
          "x.bmp: the drawing measures 27000 x 600 dots at 0,0, past the canvas limit of 16384"},
         {{"draw", "--canvas", "10x10", "AB"}, 0, "warning: x.bmp: the drawing measures"},
-        {{"draw", "--at", "16380,0", "A"}, 1, "past the canvas limit"},
         {{"draw", "--at", "-2,0", "A"}, 0, "dots at -2,0 and is cut at the edges of the"},
         {{"render", "--family", "2", "--font", "3", "--fonts", "one", "A"},
          1,
@@ -206,6 +203,14 @@ TEST_F(Tool, ExitCodesAndWords) {
         {{"missing", "--family", "1", "--fonts", "fonts", "A B"}, 0, ""},
         {{"--version"}, 0, ""},
     };
+    // draw's canvas limit at its edge: A's last column on the last dot, then one dot further.
+    const int aWidth = std::stoi(host("fonts/", {0, 0, 203, 1, 1, 0, 0, 0}, "A").second);
+    cases.push_back(
+        {{"draw", "--fonts", "fonts", "--at", std::to_string(16384 - aWidth) + ",0", "A"}, 0, ""});
+    cases.push_back(
+        {{"draw", "--fonts", "fonts", "--at", std::to_string(16385 - aWidth) + ",0", "A"},
+         1,
+         "past the canvas limit"});
     // One selection error, every command.
     for (const std::string command : {"render", "size", "missing", "draw", "preview"}) {
         cases.push_back(
