@@ -35,19 +35,16 @@ TEST_F(LabelTest, EqualsTheCompositionOfGetBmpFileFiles) {
     Label label(75, 61);
     const std::vector<LabelBox> boxes = {
         {0, 0, 75, 61, 2}, {5, 40, 30, 9, 0}, {-3, 52, 10, 20, 0}, {70, -5, 20, 8, 1}};
-    std::vector<LabelField> fields = {
+    const std::vector<LabelField> fields = {
         field(3, 3, 0, 0, "AiB"),
-        field(21, 5, 2, 1, "BiA\xB0", 1),
+        {21, 5, 2, 1, 1, 2, 1, false, 0, "BiA\xB0", Placement::ink},
         field(7, 39, 0, 2, "iA", 0, true, Placement::whole),  // over the solid bar
         field(40, 38, 2, 0, "AB", 2, true),                   // reverse video, ink only
         field(-4, 20, 1, 0, "AB", 3),                         // clipped on the left
         field(66, 50, 0, 1, "ABAB"),                          // clipped right and below
         field(INT_MIN, INT_MAX, 0, 0, "A"),                   // far off: nothing, no wrap
-        field(50, 5, 1, 1, "AB"),
+        {50, 5, 1, 1, 2, 1, 0, false, 3, "AB", Placement::ink},
     };
-    fields[7].charSet = 3;
-    fields[7].scaleH = 2;
-    fields[1].scaleV = 2;
     for (const LabelBox& box : boxes) label.add(box);
     for (const LabelField& f : fields) label.add(f);
 

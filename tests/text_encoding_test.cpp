@@ -30,7 +30,9 @@ TEST(TextEncoding, MapsCharactersToTheSelectedFontsBytes) {
         {CharacterBytes::forFamilyOne(600, 0, 0), "A", "", {{0, U'A'}}, {}},
         {cp850, "A€Ø¶", "A\x9D\xF4", {{1, U'€'}}, {}},
         {cp437, "\xF0\x9F\x98\x80", "", {{0, U'\U0001F600'}}, {}},
-        {cp850, "AB\xE0\x80\x80", "", {}, 2},
+        // Three bytes start at U+0800: U+07FF in three is malformed.
+        {cp850, "AB\xE0\x9F\xBF", "", {}, 2},
+        {cp850, "\xE0\xA0\x80", "", {{0, U'\u0800'}}, {}},
         {cp850, "\xC3", "", {}, 0},
         // Not UTF-8: a UTF-16 surrogate, a code point past U+10FFFF.
         {cp850, "\xED\xA0\x80", "", {}, 0},

@@ -8,15 +8,9 @@ namespace txr::test {
 namespace {
 
 void setDot(std::vector<std::string>& grid, long long x, long long y, char dot) {
-    if (y < 0 || y >= static_cast<long long>(grid.size())) return;
-    if (x < 0 || x >= static_cast<long long>(grid[0].size())) return;
+    const auto width = static_cast<long long>(grid[0].size());
+    if (x < 0 || y < 0 || x >= width || y >= static_cast<long long>(grid.size())) return;
     grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = dot;
-}
-
-bool insideOutline(const LabelBox& box, long long x, long long y) {
-    const long long t = box.thickness;
-    if (t == 0) return true;
-    return x < t || y < t || x >= box.width - t || y >= box.height - t;
 }
 
 }  // namespace
@@ -27,9 +21,11 @@ std::string composedLabel(int width, int height, int dpi, const std::vector<Labe
     std::vector<std::string> grid(static_cast<std::size_t>(height),
                                   std::string(static_cast<std::size_t>(width), '.'));
     for (const LabelBox& box : boxes) {
+        const long long t = box.thickness;  // 0: the whole box is ink
         for (long long y = 0; y < box.height; ++y) {
             for (long long x = 0; x < box.width; ++x) {
-                if (insideOutline(box, x, y)) setDot(grid, box.x + x, box.y + y, '#');
+                if (t == 0 || x < t || y < t || x >= box.width - t || y >= box.height - t)
+                    setDot(grid, box.x + x, box.y + y, '#');
             }
         }
     }
@@ -45,8 +41,7 @@ std::string composedLabel(int width, int height, int dpi, const std::vector<Labe
         const BmpPicture file =
             exportedBy(ctxr, CString(field.text.data(), static_cast<int>(field.text.size())),
                        workDirectory + "field.bmp");
-        long long y = 0;
-        long long x = 0;
+        long long x = 0, y = 0;
         for (const char dot : file.ascii) {
             if (dot == '\n') {
                 ++y;
