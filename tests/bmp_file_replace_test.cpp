@@ -85,46 +85,40 @@ TEST_F(BmpFileReplace, WriteThatRunsOutOfRoomLeavesTheOldFileWhole) {
     }
 }
 
-TEST_F(BmpFileReplace, LinkIsFollowedAndItsTargetReplaced) {
-    ASSERT_EQ(exportTo("out/fresh.bmp", "B"), -1);
-    const std::string expected = contentsOf("out/fresh.bmp");
-    ASSERT_TRUE(fontkit::writeFileBytes("out/target.bmp", {'o', 'l', 'd'}));
+// Links are followed (a dangling one creates its target), a replaced file keeps its permissions
+// (a new one gets the usual), and a name of the longest length works.
+TEST_F(BmpFileReplace, ReplacingKeepsLinksPermissionsAndLongNames) {
+    ASSERT_EQ(exportTo("out/new.bmp", "B"), -1);
+    const std::string expected = contentsOf("out/new.bmp");
+    const std::string longName = std::string(255 - 4, 'n') + ".bmp";
+    for (const std::string name : {"target.bmp", "private.bmp", longName.c_str()}) {
+        ASSERT_TRUE(fontkit::writeFileBytes("out/" + name, {'o', 'l', 'd'}));
+    }
+    ASSERT_EQ(chmod("out/private.bmp", 0640), 0);
     ASSERT_EQ(symlink("target.bmp", "out/link.bmp"), 0);
     ASSERT_EQ(symlink("created.bmp", "out/dangling.bmp"), 0);
+    for (const std::string name : {"link.bmp", "dangling.bmp", "private.bmp", longName.c_str()}) {
+        ASSERT_EQ(exportTo("out/" + name, "B"), -1) << name;
+    }
     for (const char* link : {"out/link.bmp", "out/dangling.bmp"}) {
-        ASSERT_EQ(exportTo(link, "B"), -1) << link;
         struct stat status {};
         ASSERT_EQ(lstat(link, &status), 0);
         EXPECT_TRUE(S_ISLNK(status.st_mode)) << link << " is still a link";
     }
-    EXPECT_TRUE(contentsOf("out/target.bmp") == expected);
-    EXPECT_TRUE(contentsOf("out/created.bmp") == expected);
-    EXPECT_EQ(test::namesIn("out"), (std::set<std::string>{"fresh.bmp", "target.bmp", "link.bmp",
-                                                           "dangling.bmp", "created.bmp"}));
-}
-
-TEST_F(BmpFileReplace, ReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes) {
-    ASSERT_TRUE(fontkit::writeFileBytes("out/private.bmp", {'o', 'l', 'd'}));
-    ASSERT_EQ(chmod("out/private.bmp", 0600), 0);
-    ASSERT_EQ(exportTo("out/private.bmp", "A"), -1);
-    ASSERT_EQ(exportTo("out/new.bmp", "A"), -1);
+    for (const std::string name : {"target.bmp", "created.bmp", "private.bmp", longName.c_str()}) {
+        EXPECT_TRUE(contentsOf("out/" + name) == expected) << name;
+    }
     const mode_t mask = umask(0);
     umask(mask);
     struct stat replaced {};
     struct stat created {};
     ASSERT_EQ(stat("out/private.bmp", &replaced), 0);
     ASSERT_EQ(stat("out/new.bmp", &created), 0);
-    EXPECT_EQ(replaced.st_mode & 07777, 0600u);
+    EXPECT_EQ(replaced.st_mode & 07777, 0640u);
     EXPECT_EQ(created.st_mode & 07777, 0666u & ~mask);
-    EXPECT_TRUE(contentsOf("out/private.bmp") == contentsOf("out/new.bmp"));
-}
-
-TEST_F(BmpFileReplace, NameOfTheLongestLengthWorks) {
-    const std::string name = std::string(255 - 4, 'n') + ".bmp";
-    ASSERT_TRUE(fontkit::writeFileBytes("out/" + name, {'o', 'l', 'd'}));
-    EXPECT_EQ(exportTo("out/" + name, "A"), -1);
-    EXPECT_EQ(test::namesIn("out"), std::set<std::string>{name});
-    EXPECT_EQ(contentsOf("out/" + name).substr(0, 2), "BM");
+    EXPECT_EQ(test::namesIn("out"),
+              (std::set<std::string>{"new.bmp", "target.bmp", "link.bmp", "dangling.bmp",
+                                     "created.bmp", "private.bmp", longName}));
 }
 
 TEST_F(BmpFileReplace, ReadOnlyFolderFallsBackToWritingInPlace) {
