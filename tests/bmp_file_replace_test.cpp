@@ -15,7 +15,6 @@
 #include "fontkit/byte_writer.h"
 #include "fontkit/file_io.h"
 #include "support/ctxr_calls.h"
-#include "support/folder_listing.h"
 #include "support/open_files.h"
 #include "support/test_fonts.h"
 

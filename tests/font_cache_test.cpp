@@ -6,8 +6,7 @@
 #include <filesystem>
 
 #include "fontkit/byte_writer.h"
-#include "support/bmp_file.h"
-#include "support/call_outcome.h"
+#include "support/ctxr_calls.h"
 #include "txr/c_api.h"
 
 namespace fs = std::filesystem;

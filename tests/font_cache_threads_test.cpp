@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "support/call_outcome.h"
+#include "support/ctxr_calls.h"
 
 namespace {
 
