@@ -98,20 +98,17 @@ bool untouchedFrom(const CGeneraterB& b, std::size_t first) {
 // Font Z: 'A' the glyph "#####" / "#...#" / ".###." (rows F8 88 70), code 0 a dot.
 const GlyphZ kCup{0x41, {{"#####", "#...#", ".###."}}, 1, 8, 7};
 
+// The font numbers each engine accepts, and what a refused one leaves stored (the blocks that
+// accepted numbers select show in render_test's FontNumbersSelectBlocksWithTheirHeightCorrections).
 TEST(Engines, SetFonttypeAnswersAndStoresAsEachEngineDoes) {
     const struct {
         char engine;
         int resolution, number, accepted, stored;
     } cases[] = {
-        {'A', 203, 0, 1, 0},    {'A', 203, 9, 1, 9},   {'A', 203, 10, 1, 9},
-        {'A', 203, 15, 1, 14},  {'A', 203, 16, 0, 16}, {'A', 203, 17, 1, 17},
-        {'A', 203, 24, 1, 24},  {'A', 203, 25, 0, 25}, {'A', 203, -1, 0, 255},
+        {'A', 203, 16, 0, 16},  {'A', 203, 25, 0, 25}, {'A', 203, -1, 0, 255},
         {'A', 203, 300, 0, 44}, {'A', 300, 15, 1, 15}, {'A', 300, 16, 0, 16},
-        {'A', 300, -2, 0, 254}, {'A', 250, 3, 0, 77},  {'B', 203, 4, 1, 4},
-        {'B', 203, 0, 1, 0},    {'B', 203, 5, 0, 77},  {'B', 203, -1, 0, 77},
-        {'Z', 203, 0, 1, 0},    {'Z', 203, 2, 1, 2},   {'Z', 203, 3, 1, 2},
-        {'Z', 203, 4, 1, 3},    {'Z', 203, 8, 1, 7},   {'Z', 203, 9, 0, 77},
-        {'Z', 203, -1, 0, 77},
+        {'A', 300, -2, 0, 254}, {'A', 250, 3, 0, 77},  {'B', 203, 5, 0, 77},
+        {'B', 203, -1, 0, 77},  {'Z', 203, 9, 0, 77},  {'Z', 203, -1, 0, 77},
     };
     for (const auto& c : cases) {
         CGeneraterA a;
@@ -177,18 +174,17 @@ TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
     expectOwnCopies<CGeneraterZ>(z, [](CGeneraterZ& e) { fetch(e, 0x41); });
 }
 
+// Engine Z's ClearBuffer shows in render_test's picture of a family 2 code without glyph.
 TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
     CGeneraterA a;
     CGeneraterB b;
     CGeneraterZ z;
     std::memset(a.glyphBuffer, 0xAA, sizeof a.glyphBuffer);
     std::memset(b.glyphBuffer, 0xAA, sizeof b.glyphBuffer);
-    std::memset(z.glyphBuffer, 0xAA, sizeof z.glyphBuffer);
     for (int i = 0; i < 8; ++i) a.glyphHeaderBuffer[i] = static_cast<unsigned char>(i + 1);
     std::memset(z.glyphHeaderBuffer, 0xAA, sizeof z.glyphHeaderBuffer);
     a.ClearBuffer();
     b.ClearBuffer();
-    z.ClearBuffer();
     a.ClearFontHead();
     z.ClearFontHead();
     const auto cleared = [](std::size_t size, std::size_t zeros) {
@@ -198,7 +194,6 @@ TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
     };
     EXPECT_EQ(bytesOf(a.glyphBuffer, 1024), cleared(1024, 640));
     EXPECT_EQ(bytesOf(b.glyphBuffer, sizeof b.glyphBuffer), cleared(sizeof b.glyphBuffer, 512));
-    EXPECT_EQ(bytesOf(z.glyphBuffer, 512), cleared(512, 256));
     EXPECT_EQ(bytesOf(a.glyphHeaderBuffer, 8), (Bytes{0, 0, 3, 4, 0, 0, 7, 8}));
     EXPECT_EQ(bytesOf(z.glyphHeaderBuffer, sizeof z.glyphHeaderBuffer),
               Bytes(sizeof z.glyphHeaderBuffer, 0));
@@ -431,9 +426,6 @@ TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
     EXPECT_EQ(engine.cellWidth, 36);
     EXPECT_EQ(engine.codeTable, table);
     EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 20 + 1000 * 248);
-    engine.charSet = 12;
-    engine.SetFont();
-    EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 35 + 1000 * 91);
 }
 
 TEST(EngineB, ShortAndHostileFilesNeverReadOutsideTheFileTablesOrBuffers) {
