@@ -16,12 +16,6 @@ namespace {
 
 const std::string kFonts = TXR_SOURCE_DIR "/fonts/";
 
-CString everyPrintableCode() {
-    std::string text;
-    for (int code = 0x20; code <= 0xFF; ++code) text += static_cast<char>(code);
-    return CString(text);
-}
-
 TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
     const std::string directory = txr::test::freshTestDirectory();
     const std::string font = directory + "Z.bin";
@@ -48,7 +42,9 @@ TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
         txr->SetPath(directory.c_str());
         ASSERT_EQ(txr->SetFont(2, 2, 1, 1, 0, 203), 0);
     }
-    const CString text = everyPrintableCode();
+    std::string codes;  // every printable code
+    for (int code = 0x20; code <= 0xFF; ++code) codes += static_cast<char>(code);
+    const CString text(codes);
     for (const Change& change : changes) {
 #if defined(_WIN32)
         if (!change.seenOnWindows) continue;
