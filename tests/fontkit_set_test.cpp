@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "fontkit/bdf.h"
-#include "fontkit/byte_writer.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/font_file_a.h"
