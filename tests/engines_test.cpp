@@ -1,18 +1,20 @@
-// Engines A, B and Z below the facade: setters, copies, buffers, bounds, damaged files, previews.
+// Engines A, B and Z below the facade: setters, copies, buffers, bounds, damaged files, previews;
+// and engine B's code tables: worked examples, ranges, shared arrays, the 300 dpi departures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "common/big_endian.h"
 #include "common/one_bit_rows.h"
+#include "engine_b/code_tables.h"
 #include "fontkit/font_file_a.h"
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"
@@ -98,20 +100,17 @@ bool untouchedFrom(const CGeneraterB& b, std::size_t first) {
 // Font Z: 'A' the glyph "#####" / "#...#" / ".###." (rows F8 88 70), code 0 a dot.
 const GlyphZ kCup{0x41, {{"#####", "#...#", ".###."}}, 1, 8, 7};
 
+// The font numbers each engine accepts, and what a refused one leaves stored (the blocks that
+// accepted numbers select show in render_test's FontNumbersSelectBlocksWithTheirHeightCorrections).
 TEST(Engines, SetFonttypeAnswersAndStoresAsEachEngineDoes) {
     const struct {
         char engine;
         int resolution, number, accepted, stored;
     } cases[] = {
-        {'A', 203, 0, 1, 0},    {'A', 203, 9, 1, 9},   {'A', 203, 10, 1, 9},
-        {'A', 203, 15, 1, 14},  {'A', 203, 16, 0, 16}, {'A', 203, 17, 1, 17},
-        {'A', 203, 24, 1, 24},  {'A', 203, 25, 0, 25}, {'A', 203, -1, 0, 255},
+        {'A', 203, 16, 0, 16},  {'A', 203, 25, 0, 25}, {'A', 203, -1, 0, 255},
         {'A', 203, 300, 0, 44}, {'A', 300, 15, 1, 15}, {'A', 300, 16, 0, 16},
-        {'A', 300, -2, 0, 254}, {'A', 250, 3, 0, 77},  {'B', 203, 4, 1, 4},
-        {'B', 203, 0, 1, 0},    {'B', 203, 5, 0, 77},  {'B', 203, -1, 0, 77},
-        {'Z', 203, 0, 1, 0},    {'Z', 203, 2, 1, 2},   {'Z', 203, 3, 1, 2},
-        {'Z', 203, 4, 1, 3},    {'Z', 203, 8, 1, 7},   {'Z', 203, 9, 0, 77},
-        {'Z', 203, -1, 0, 77},
+        {'A', 300, -2, 0, 254}, {'A', 250, 3, 0, 77},  {'B', 203, 5, 0, 77},
+        {'B', 203, -1, 0, 77},  {'Z', 203, 9, 0, 77},  {'Z', 203, -1, 0, 77},
     };
     for (const auto& c : cases) {
         CGeneraterA a;
@@ -177,18 +176,17 @@ TEST(Engines, CopiesOwnTheirBuffersAndOpenTheirOwnFile) {
     expectOwnCopies<CGeneraterZ>(z, [](CGeneraterZ& e) { fetch(e, 0x41); });
 }
 
+// Engine Z's ClearBuffer shows in render_test's picture of a family 2 code without glyph.
 TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
     CGeneraterA a;
     CGeneraterB b;
     CGeneraterZ z;
     std::memset(a.glyphBuffer, 0xAA, sizeof a.glyphBuffer);
     std::memset(b.glyphBuffer, 0xAA, sizeof b.glyphBuffer);
-    std::memset(z.glyphBuffer, 0xAA, sizeof z.glyphBuffer);
     for (int i = 0; i < 8; ++i) a.glyphHeaderBuffer[i] = static_cast<unsigned char>(i + 1);
     std::memset(z.glyphHeaderBuffer, 0xAA, sizeof z.glyphHeaderBuffer);
     a.ClearBuffer();
     b.ClearBuffer();
-    z.ClearBuffer();
     a.ClearFontHead();
     z.ClearFontHead();
     const auto cleared = [](std::size_t size, std::size_t zeros) {
@@ -198,7 +196,6 @@ TEST(Engines, ClearBufferAndClearFontHeadEmptyTheirShareOfTheBuffers) {
     };
     EXPECT_EQ(bytesOf(a.glyphBuffer, 1024), cleared(1024, 640));
     EXPECT_EQ(bytesOf(b.glyphBuffer, sizeof b.glyphBuffer), cleared(sizeof b.glyphBuffer, 512));
-    EXPECT_EQ(bytesOf(z.glyphBuffer, 512), cleared(512, 256));
     EXPECT_EQ(bytesOf(a.glyphHeaderBuffer, 8), (Bytes{0, 0, 3, 4, 0, 0, 7, 8}));
     EXPECT_EQ(bytesOf(z.glyphHeaderBuffer, sizeof z.glyphHeaderBuffer),
               Bytes(sizeof z.glyphHeaderBuffer, 0));
@@ -431,9 +428,6 @@ TEST(EngineB, SetFontKeepsWhatAnUnknownSelectionCannotReplace) {
     EXPECT_EQ(engine.cellWidth, 36);
     EXPECT_EQ(engine.codeTable, table);
     EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 20 + 1000 * 248);
-    engine.charSet = 12;
-    engine.SetFont();
-    EXPECT_EQ(engine.firstCode + 1000 * engine.lastCode, 35 + 1000 * 91);
 }
 
 TEST(EngineB, ShortAndHostileFilesNeverReadOutsideTheFileTablesOrBuffers) {
@@ -494,6 +488,25 @@ TEST(EngineZ, GettersReadUnsignedBigEndianFieldsAndDrawingNeedsAMatchingBitmap) 
     engine.DrawOneword(surface.dc(), 0, 0);
     EXPECT_EQ(surface.ascii(), blank);
     closeFont(engine);
+}
+
+// "" when the canvas shows exactly the dot-preview dots centred on `centres` (each a disc of 21
+// pixels of the preview's blue, none overlapping); otherwise what differs.
+std::string previewDotsDiffer(const Canvas& canvas, const Dots& centres) {
+    const COLORREF blue = RGB(0, 0, 255);
+    std::string differ;
+    for (const auto& [x, y] : centres) {
+        if (canvas.pixel(x, y) != blue) {
+            differ += "no dot at " + std::to_string(x) + "," + std::to_string(y) + "; ";
+        }
+    }
+    const std::string blueDots = test::asciiOf(canvas, blue);
+    const auto inked = std::count(blueDots.begin(), blueDots.end(), '#');
+    if (inked != 21 * static_cast<long>(centres.size())) {
+        differ +=
+            std::to_string(inked) + " blue pixels for " + std::to_string(centres.size()) + " dots";
+    }
+    return differ;
 }
 
 // The dot preview: column c of glyph row r as a round dot at (14 + 8 c, 54 + 8 r), moved by the
@@ -574,10 +587,108 @@ TEST(Engines, DotPreviewsPutEachStoredDotOnTheEightUnitGrid) {
             closeFont(engine);
         }
         EXPECT_EQ(GetCurrentObject(canvas.dc()->m_hDC, OBJ_PEN), pen) << c.engine << c.code;
-        EXPECT_EQ(test::previewDotsDiffer(canvas, c.dots), "")
+        EXPECT_EQ(previewDotsDiffer(canvas, c.dots), "")
             << c.engine << " font " << c.font << " code " << c.code;
     }
 }
 
 }  // namespace
 }  // namespace txr
+
+namespace txr::engine_b {
+namespace {
+
+constexpr int kNone = kNoGlyph;
+
+// The table itself, including entries past lastCode.
+CodeTableView tableOf(int resolution, int fontType, int charSet) {
+    return selectCodeTable(resolution, fontType, charSet)->table;
+}
+
+int entry(const CodeTableView& table, int code) {
+    return glyphAt(table.entries, table.length, code - table.firstCode);
+}
+
+// Codes from first to last at which two tables give different glyphs.
+std::set<int> codesWhereDiffer(const CodeTableView& a, const CodeTableView& b, int first,
+                               int last) {
+    std::set<int> out;
+    for (int code = first; code <= last; ++code) {
+        if (entry(a, code) != entry(b, code)) out.insert(code);
+    }
+    return out;
+}
+
+TEST(CodeTables, WorkedExamplesGiveTheDocumentedGlyphs) {
+    const struct {
+        int resolution, fontType, charSet, code, glyph;
+    } cases[] = {
+        {203, 0, 0, 65, 15},     {203, 0, 0, 48, 4},     {203, 0, 0, 32, kNone},
+        {203, 0, 0, 33, 79},     {203, 0, 0, 34, 80},    {203, 0, 0, 20, 123},
+        {203, 0, 0, 248, 125},   {300, 3, 0, 20, 123},   {300, 2, 0, 65, 15},
+        {203, 1, 1, 155, 146},   {203, 1, 0, 155, 50},   {203, 2, 1, 231, kNone},
+        {203, 2, 0, 231, 158},   {203, 0, 12, 35, 79},   {300, 3, 12, 64, 155},
+        {203, 0, 12, 96, 147},   {203, 0, 8, 93, 58},    {203, 0, 0, 123, 159},
+        {300, 0, 0, 123, kNone}, {203, 0, 5, 123, 159},  {203, 0, 6, 122, 121},
+        {203, 0, 6, 123, kNone}, {203, 0, 0, 19, kNone}, {203, 0, 0, 249, kNone},
+        {203, 0, 0, -56, kNone}, {203, 4, 0, 34, kNone}, {203, 4, 0, 97, kNone},
+        {203, 4, 0, 65, 15},     {203, 4, 12, 91, 60},   {300, 4, 12, 35, kNone},
+        {203, 4, 9, 91, kNone},  {203, 4, 9, 92, kNone}, {203, 4, 0, 40, 82},
+        {203, 4, 5, 41, 83},     {300, 4, 0, 40, kNone}, {300, 4, 6, 41, kNone},
+        {203, 4, 1, 224, 72},    {203, 4, 3, 142, 64},   {203, 4, 1, 236, kNone},
+        {203, 4, 6, 64, 90},     {203, 4, 0, 64, kNone}, {203, 0, 15, 65, kNone},
+        {204, 0, 0, 65, kNone},  {203, 5, 0, 65, kNone},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(glyphNumberFor(c.resolution, c.fontType, c.charSet, c.code), c.glyph)
+            << c.resolution << " dpi, font " << c.fontType << ", set " << c.charSet << ", code "
+            << c.code;
+    }
+    EXPECT_EQ(glyphAt(nullptr, 5, 0), kNoGlyph);
+}
+
+TEST(CodeTables, RangesLengthsAndSharedArrays) {
+    const int font4Last[kCharSetCount] = {225, 235, 233, 225, 225, 225, 92, 92,
+                                          93,  92,  94,  94,  91,  94,  94};
+    std::set<const std::uint16_t*> arrays;
+    for (int resolution : {203, 300}) {
+        for (int set = 0; set < kCharSetCount; ++set) {
+            for (int font = 0; font <= 4; ++font) {
+                const CodeTableSelection s = *selectCodeTable(resolution, font, set);
+                const bool font4 = font == 4;
+                const int last = font4 ? font4Last[set] : set <= 5 ? 248 : 122;
+                const std::size_t length =
+                    font4 ? (set == 9 ? 56 : last - 34) : (set <= 5 ? 229 : 108);
+                EXPECT_EQ(s.firstCode, font4 ? 35 : 20);
+                EXPECT_EQ(s.table.firstCode, s.firstCode);
+                EXPECT_EQ(s.lastCode, last)
+                    << resolution << " dpi, font " << font << " set " << set;
+                EXPECT_EQ(s.table.length, length)
+                    << resolution << " dpi, font " << font << " set " << set;
+                arrays.insert(s.table.entries);
+            }
+        }
+        EXPECT_EQ(tableOf(resolution, 4, 10).entries, tableOf(resolution, 4, 11).entries);
+        EXPECT_EQ(tableOf(resolution, 4, 13).entries, tableOf(resolution, 4, 14).entries);
+    }
+    EXPECT_EQ(arrays.size(), 55u);
+    EXPECT_EQ(tableOf(203, 0, 14).entries, tableOf(300, 0, 14).entries);
+    EXPECT_FALSE(selectCodeTable(300, 0, -1));
+}
+
+TEST(CodeTables, B300DiffersFromBBinOnlyWhereItsGlyphsAreMissing) {
+    for (int set = 0; set < kCharSetCount; ++set) {
+        const CodeTableView b300 = tableOf(300, 0, set);
+        // Set 14's one array serves both resolutions.
+        const std::set<int> missing =
+            set == 14 ? std::set<int>{} : std::set<int>{123, 124, 125, 126, 127};
+        EXPECT_EQ(codesWhereDiffer(tableOf(203, 0, set), b300, 20, 248), missing) << set;
+        for (int code : missing) EXPECT_EQ(entry(b300, code), kNone) << code;
+        EXPECT_EQ(codesWhereDiffer(tableOf(203, 4, set), tableOf(300, 4, set), 35, 235),
+                  (std::set<int>{40, 41}))
+            << set;
+    }
+}
+
+}  // namespace
+}  // namespace txr::engine_b

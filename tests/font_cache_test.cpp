@@ -1,13 +1,12 @@
-// txr::FontCache through CTXR::UseCache: the same sizes and files as without it for every bundled
-// font, a font file changed between two calls seen at once, and the byte limit held at its edge.
+// txr::FontCache through CTXR::UseCache: a font file changed between two calls seen at once, the
+// byte limit held at its edge, missingGlyphs the same with and without it, and the C API's cache.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 
 #include "fontkit/byte_writer.h"
-#include "support/bmp_file.h"
-#include "support/call_outcome.h"
+#include "support/ctxr_calls.h"
 #include "txr/c_api.h"
 
 namespace fs = std::filesystem;
@@ -16,39 +15,6 @@ using txr::test::callOutcome;
 namespace {
 
 const std::string kFonts = TXR_SOURCE_DIR "/fonts/";
-
-CString everyPrintableCode() {
-    std::string text;
-    for (int code = 0x20; code <= 0xFF; ++code) text += static_cast<char>(code);
-    return CString(text);
-}
-
-TEST(FontCache, CachedCallsMatchUncachedForEveryFontRotationAndVideoSense) {
-    txr::FontCache cache;
-    CTXR plain;
-    CTXR cached;
-    cached.UseCache(&cache);
-    for (CTXR* txr : {&plain, &cached}) txr->SetPath(kFonts.c_str());
-    const CString text = everyPrintableCode();
-    for (const txr::test::FontSelection& font : txr::test::everyBundledFont()) {
-        for (int rotation = 0; rotation <= 3; ++rotation) {
-            for (int invert = 0; invert <= 1; ++invert) {
-                for (CTXR* txr : {&plain, &cached}) {
-                    ASSERT_EQ(txr->SetFont(font.family, font.font, 1 + invert, 2 - invert, rotation,
-                                           font.resolution),
-                              0);
-                    txr->SetInvert(invert);
-                }
-                // Compared whole, reported in words: the outcomes are kilobytes of pixels.
-                EXPECT_TRUE(callOutcome(cached, "cached.bmp", text) ==
-                            callOutcome(plain, "plain.bmp", text))
-                    << "family " << font.family << " font " << font.font << " at "
-                    << font.resolution << " dpi, rotation " << rotation << ", invert " << invert;
-            }
-        }
-    }
-    EXPECT_EQ(cache.filesHeld(), 5u);  // A, A300, B, B300, Z
-}
 
 TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
     const std::string directory = txr::test::freshTestDirectory();
@@ -76,7 +42,9 @@ TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
         txr->SetPath(directory.c_str());
         ASSERT_EQ(txr->SetFont(2, 2, 1, 1, 0, 203), 0);
     }
-    const CString text = everyPrintableCode();
+    std::string codes;  // every printable code
+    for (int code = 0x20; code <= 0xFF; ++code) codes += static_cast<char>(code);
+    const CString text(codes);
     for (const Change& change : changes) {
 #if defined(_WIN32)
         if (!change.seenOnWindows) continue;
@@ -139,6 +107,32 @@ TEST(FontCache, HoldsNoMoreThanItsLimitDroppingTheLeastRecentlyUsed) {
     EXPECT_EQ(cache.bytesHeld(), sizeB);
     cache.clear();
     EXPECT_EQ(cache.filesHeld(), 0u);
+}
+
+TEST(MissingGlyphs, SameUncachedAndCachedForFamilyOne) {
+    const struct {
+        int dpi;
+        int charSet;
+        std::string text;
+        std::vector<std::size_t> missing;
+    } rows[] = {
+        {300, 0, "A{B~C", {1, 3}},  // 123 to 127 have no glyph in B300.bin
+        {300, 0, "  ", {}},         // the space's blank cell is its glyph
+        {203, 0, "A{B~C", {}},
+        {300, 0, "", {}},
+    };
+    txr::FontCache cache;
+    for (const auto& row : rows) {
+        for (int pass = 0; pass < 3; ++pass) {  // uncached, cache filled, cache served
+            CTXR ctxr;
+            ctxr.SetPath(kFonts.c_str());
+            if (pass > 0) ctxr.UseCache(&cache);
+            ASSERT_EQ(ctxr.SetFont(1, 0, 1, 1, 0, row.dpi), 0);
+            ctxr.engineB->charSet = row.charSet;
+            EXPECT_EQ(txr::missingGlyphs(ctxr, row.text.data(), row.text.size()), row.missing)
+                << row.dpi << " '" << row.text << "' pass " << pass;
+        }
+    }
 }
 
 // The C API's cache: a renderer using it renders what a renderer without it renders.

@@ -21,7 +21,7 @@
 #include "fontkit/font_file_b.h"
 #include "fontkit/font_file_z.h"
 #include "fontkit/fontkit_error.h"
-#include "support/folder_listing.h"
+#include "support/bmp_file.h"
 
 namespace txr::fontkit {
 namespace {

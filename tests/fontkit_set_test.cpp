@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "fontkit/bdf.h"
-#include "fontkit/byte_writer.h"
 #include "fontkit/file_io.h"
 #include "fontkit/font_builder.h"
 #include "fontkit/font_file_a.h"
@@ -39,8 +38,13 @@ std::vector<std::uint8_t> throughBdfText(FontFileKind kind,
     return buildFromBdf(kind, fonts);
 }
 
-TEST(FontBuilder, DumpThenBuildKeepsOddGlyphsOfFileA) {
-    // Ink in padding bits, a glyph with a width but no rows, negative offsets, an empty block.
+// Every bundled file, and odd glyphs: ink in padding bits, a width but no rows, negative offsets,
+// an empty block.
+TEST(FontSet, EveryBundledFileAndOddGlyphsOfFileASurviveDumpThenBuild) {
+    for (FontFileKind kind : kBundled) {
+        const std::vector<std::uint8_t> bytes = bundled(kind);
+        EXPECT_EQ(throughBdfText(kind, bytes), bytes) << fontFileName(kind);
+    }
     FontBlockA first{0x20, 0x43, 7, 10, 12, {}};
     first.glyphs.push_back({0x41, {{"##########", "#.........", ".........#"}}, -2, 5, 258});
     first.glyphs.push_back({0x42, {{"#.#", ".#"}}, 0, -3, 4, 1});
@@ -55,13 +59,6 @@ TEST(FontBuilder, DumpThenBuildKeepsOddGlyphsOfFileA) {
     EXPECT_EQ(fonts[0].property("TXR_GLYPH_WIDTHS")->value, "66:1");
     EXPECT_EQ(fonts[0].intProperty("TXR_BASELINE", 0, 99), 7);
     EXPECT_EQ(fonts[0].intProperty("FONT_ASCENT", 0, 99), 5) << "block 0 counts from the bottom";
-}
-
-TEST(FontSet, EveryBundledFileSurvivesDumpThenBuild) {
-    for (FontFileKind kind : kBundled) {
-        const std::vector<std::uint8_t> bytes = bundled(kind);
-        EXPECT_EQ(throughBdfText(kind, bytes), bytes) << fontFileName(kind);
-    }
 }
 
 TEST(FontSet, EveryGlyphNumberTheCodeTablesReachHasInk) {

@@ -32,6 +32,16 @@ bool fileExists(const std::string& path) {
     return static_cast<bool>(std::ifstream(path));
 }
 
+std::set<std::string> namesIn(const std::string& directory) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        names.insert(it->path().filename().string());
+    }
+    return names;
+}
+
 std::string freshTestDirectory() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::filesystem::path dir = std::filesystem::current_path() /

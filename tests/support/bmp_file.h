@@ -1,7 +1,9 @@
-// Files for tests: whole files, a fresh directory per test, one-bit BMP files read back.
+// Files for tests: whole files, folder listings, a fresh directory per test, one-bit BMP files read
+// back.
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@ namespace txr::test {
 
 std::vector<std::uint8_t> readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
+// The names of the entries of `directory`, "." and ".." left out; empty when it cannot be read.
+std::set<std::string> namesIn(const std::string& directory);
 // An empty directory of the running test's own in the current one; its absolute path, ending '/'.
 std::string freshTestDirectory();
 

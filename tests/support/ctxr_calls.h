@@ -1,8 +1,9 @@
-// The calls a host makes through CTXR, for end-to-end tests: what each paints or writes, and what
-// it leaves open behind it.
+// The calls a host makes through CTXR, for end-to-end tests: what each paints or writes, what it
+// leaves open behind it, and the selections of every bundled font.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/bmp_file.h"
 #include "txr/TXR.h"
@@ -23,5 +24,17 @@ std::string imagedBy(CTXR& txr, const CString& text);
 // What the last call left behind that it must not: font files open, fetch counts not reset, the
 // staging file ../string.bmp. Empty when nothing.
 std::string leftBehind(const CTXR& txr);
+
+struct FontSelection {
+    int family;
+    int font;
+    int resolution;
+};
+// Every font number of every family that the bundled font files serve.
+std::vector<FontSelection> everyBundledFont();
+
+// What a host observes of one text, as one string to compare: GetStringSize's result, then the
+// bytes of the file GetBmpFile writes at `path` (none: nothing).
+std::string callOutcome(CTXR& txr, const std::string& path, const CString& text);
 
 }  // namespace txr::test

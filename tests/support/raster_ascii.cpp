@@ -1,7 +1,6 @@
 // Drawing-test helpers over the platform's drawing calls.
 #include "support/raster_ascii.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "common/one_bit_rows.h"
@@ -57,24 +56,6 @@ std::string printedOf(const txr::Canvas& canvas) {
         picture += '\n';
     }
     return picture;
-}
-
-std::string previewDotsDiffer(const txr::Canvas& canvas,
-                              const std::vector<std::pair<int, int>>& centres) {
-    const COLORREF blue = RGB(0, 0, 255);
-    std::string differ;
-    for (const auto& [x, y] : centres) {
-        if (canvas.pixel(x, y) != blue) {
-            differ += "no dot at " + std::to_string(x) + "," + std::to_string(y) + "; ";
-        }
-    }
-    const std::string blueDots = asciiOf(canvas, blue);
-    const auto inked = std::count(blueDots.begin(), blueDots.end(), '#');
-    if (inked != 21 * static_cast<long>(centres.size())) {
-        differ +=
-            std::to_string(inked) + " blue pixels for " + std::to_string(centres.size()) + " dots";
-    }
-    return differ;
 }
 
 }  // namespace txr::test

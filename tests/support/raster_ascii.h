@@ -2,8 +2,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "txr/platform.h"
 
@@ -39,10 +37,5 @@ std::string asciiOf(const txr::Canvas& canvas, COLORREF ink);
 // The canvas as a printed drawing: '#' black, '.' white, and '?' any other colour (canvas that
 // no drawing covered).
 std::string printedOf(const txr::Canvas& canvas);
-
-// "" when the canvas shows exactly the dot-preview dots centred on `centres` (each a disc of 21
-// pixels of the preview's blue, none overlapping); otherwise what differs.
-std::string previewDotsDiffer(const txr::Canvas& canvas,
-                              const std::vector<std::pair<int, int>>& centres);
 
 }  // namespace txr::test
