@@ -1,5 +1,6 @@
-// txr::FontCache through CTXR::UseCache: a font file changed between two calls seen at once, the
-// byte limit held at its edge, missingGlyphs the same with and without it, and the C API's cache.
+// txr::FontCache through CTXR::UseCache: the same outcomes as without it for every bundled font, a
+// font file changed between two calls seen at once, the byte limit held at its edge, missingGlyphs
+// the same with and without it, and the C API's cache.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +16,37 @@ using txr::test::callOutcome;
 namespace {
 
 const std::string kFonts = TXR_SOURCE_DIR "/fonts/";
+
+// Every bundled font, turn and video sense: the cache serves file bytes, and nothing drawn from
+// them may differ from what an uncached call draws.
+TEST(FontCache, CachedCallsMatchUncachedForEveryFontRotationAndVideoSense) {
+    std::string printable;
+    for (int code = 0x20; code <= 0xFF; ++code) printable += static_cast<char>(code);
+    const CString text(printable);
+    txr::FontCache cache;
+    CTXR plain;
+    CTXR cached;
+    cached.UseCache(&cache);
+    for (CTXR* txr : {&plain, &cached}) txr->SetPath(kFonts.c_str());
+    for (const txr::test::FontSelection& font : txr::test::everyBundledFont()) {
+        for (int rotation = 0; rotation <= 3; ++rotation) {
+            for (int invert = 0; invert <= 1; ++invert) {
+                for (CTXR* txr : {&plain, &cached}) {
+                    ASSERT_EQ(txr->SetFont(font.family, font.font, 1 + invert, 2 - invert, rotation,
+                                           font.resolution),
+                              0);
+                    txr->SetInvert(invert);
+                }
+                // Compared whole, reported in words: the outcomes are kilobytes of pixels.
+                EXPECT_TRUE(callOutcome(cached, "cached.bmp", text) ==
+                            callOutcome(plain, "plain.bmp", text))
+                    << "family " << font.family << " font " << font.font << " at "
+                    << font.resolution << " dpi, rotation " << rotation << ", invert " << invert;
+            }
+        }
+    }
+    EXPECT_EQ(cache.filesHeld(), 5u);  // A, A300, B, B300, Z
+}
 
 TEST(FontCache, FontFileChangedBetweenCallsIsReadAfresh) {
     const std::string directory = txr::test::freshTestDirectory();
