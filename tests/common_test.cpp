@@ -73,7 +73,9 @@ TEST(GlyphMemo, ServesRepeatsAndNearbyBytesWithoutReadingAgainWithinOneOpening) 
         {65, 100, 8, 0, 8},         // the same bytes again
         {66, 5000, 1279, 0, 1279},  // inside the window
         {65, 101, 8, 0, 8},         // other bytes for a code: taken again, from the window
-        {67, 16480, 8, 1, 8},       // just past the window: refilled at 16480, to the file's end
+        {67, 16480, 8, 1, 8},       // just past the window: a few bytes, read by themselves
+        {71, 16500, 64, 1, 64},     // the most read by themselves
+        {72, 16600, 65, 1, 65},     // one more: the window moves to 16600, to the file's end
         {68, 19990, 20, 0, 10},     // the file ends inside the window
         {69, 25000, 8, 1, 0},       // past the file's end
         {-1, 0, 1024, 1, 1024},     // before the window
@@ -95,10 +97,10 @@ TEST(GlyphMemo, ServesRepeatsAndNearbyBytesWithoutReadingAgainWithinOneOpening) 
 
     unsigned char header[60];
     std::size_t before = reads.size();
-    EXPECT_EQ(readThrough(&memo, stream, 17000, header, sizeof header, read), sizeof header);
+    EXPECT_EQ(readThrough(&memo, stream, 5000, header, sizeof header, read), sizeof header);
     EXPECT_EQ(readThrough(&memo, stream, 17100, header, sizeof header, read), sizeof header);
     EXPECT_EQ(header[0], 17100 % 251);
-    EXPECT_EQ(reads.size() - before, 1u);  // one window for both
+    EXPECT_EQ(reads.size() - before, 1u);  // the window, then a header read by itself
     before = reads.size();
     EXPECT_EQ(readThrough(nullptr, stream, 1100, header, sizeof header, read), sizeof header);
     EXPECT_EQ(readThrough(&memo, nullptr, 1100, header, sizeof header, read), sizeof header);
@@ -110,6 +112,18 @@ TEST(GlyphMemo, ServesRepeatsAndNearbyBytesWithoutReadingAgainWithinOneOpening) 
     memo.record(66, 5000, 1279, delivered, read);
     memo.table(0, 1024, delivered, read);
     EXPECT_EQ(reads.size() - before, 2u);
+
+    // A file of 40000 bytes: a second window, and then, when a third would make the windows copy
+    // more than the file holds, the whole file in one read that serves the rest.
+    ASSERT_EQ(std::fwrite(std::vector<char>(40000).data(), 1, 40000, stream), 40000u);
+    ASSERT_EQ(std::fflush(stream), 0);
+    memo.open(stream);
+    reads.clear();
+    memo.record(65, 0, 1279, delivered, read);
+    memo.record(66, 20000, 1279, delivered, read);
+    memo.record(67, 37000, 1279, delivered, read);
+    memo.record(68, 100, 1279, delivered, read);
+    EXPECT_EQ(reads, (std::vector<std::uint64_t>{0, 20000, 0}));
     std::fclose(stream);
 }
 

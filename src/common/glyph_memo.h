@@ -5,8 +5,9 @@
 // the call that read it. Reads go through a read-ahead window, so that the nearby records of one
 // block, and the block headers of a directory of small blocks, cost one read of the file.
 //
-// A file that needs a second window is read whole instead (when it is small), in one read: the
-// directory walk of a large file would otherwise cost a system call per block.
+// Beyond the first window, a few bytes (a block header of a directory walk) are read by
+// themselves, and a longer read moves the window, until the windows read would have copied as much
+// as reading the file whole (when it is small), which is then done in one read.
 //
 // With a FontCache the memo serves a whole font file held in memory instead (no stream is open):
 // every read delivers what the file had at the call's start, straight from the cached bytes.
@@ -41,6 +42,7 @@ class GlyphMemo {
         bytes_.reset();
         owned_.reset();
         windowReads_ = 0;
+        fileSize_ = kUnknownSize;
         ++opening_;  // everything read before belongs to an earlier opening
         arena_.clear();
     }
@@ -71,7 +73,10 @@ class GlyphMemo {
     // has there, as read(position, out, size) would.
     template <class Read>
     std::size_t readAhead(std::uint64_t position, unsigned char* out, std::size_t size, Read read) {
-        if (!whole_ && !windowCovers(position, size) && windowReads_ > 0) readWholeFile(read);
+        if (!whole_ && windowReads_ > 0 && !windowCovers(position, size)) {
+            if (size <= kLoneReadBytes) return read(position, out, size);
+            if (fileSize() <= (windowReads_ + std::uint64_t{1}) * kWindowBytes) readWholeFile(read);
+        }
         if (whole_) {
             std::size_t count = 0;
             const unsigned char* at = cached(position, size, count);
@@ -154,7 +159,7 @@ class GlyphMemo {
     // are not there, as for any read. Left as it was when the size cannot be told or is 0.
     template <class Read>
     void readWholeFile(Read read) {
-        const std::size_t size = streamSize();
+        const std::size_t size = fileSize();
         if (size == 0 || size > kWholeFileBytes) return;
         // Not value-initialised: every byte kept is overwritten by the read.
         owned_.reset(new unsigned char[size]);
@@ -163,13 +168,22 @@ class GlyphMemo {
         wholeSize_ = read(0, owned_.get(), size);
     }
 
-    // The open stream's size in bytes; 0 when it cannot be told (or is not a regular file).
+    // The open stream's size, asked of the system once per opening.
+    std::size_t fileSize() {
+        if (fileSize_ == kUnknownSize) fileSize_ = streamSize();
+        return fileSize_;
+    }
+
+    // The open stream's size in bytes (more than kWholeFileBytes: kWholeFileBytes + 1); 0 when it
+    // cannot be told (or is not a regular file).
     std::size_t streamSize() const {
         if (file_ == nullptr) return 0;
 #if defined(_WIN32)
         if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
         const long end = std::ftell(file_);
-        return end > 0 ? static_cast<std::size_t>(end) : 0;
+        if (end <= 0) return 0;
+        return static_cast<unsigned long>(end) > kWholeFileBytes ? kWholeFileBytes + 1
+                                                                 : static_cast<std::size_t>(end);
 #else
         // One system call, where the stream's seek to the end would take several.
         struct stat status {};
@@ -198,6 +212,11 @@ class GlyphMemo {
     // Every font file we ship is smaller; a copy of this much costs about what 20 reads do.
     static constexpr std::size_t kWholeFileBytes = std::size_t{1} << 20;
 
+    // Block headers (60 bytes in file A, fewer in file Z) are no longer.
+    static constexpr std::size_t kLoneReadBytes = 64;
+
+    static constexpr std::size_t kUnknownSize = ~std::size_t{0};
+
     // 256 records of the longest kind (1279 bytes in file A) fit several times over.
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
 
@@ -208,6 +227,7 @@ class GlyphMemo {
     FontCache::FileBytes bytes_;              // the cache's copy, kept alive while served
     std::unique_ptr<unsigned char[]> owned_;  // a file read whole for this opening
     int windowReads_ = 0;
+    std::size_t fileSize_ = kUnknownSize;
     std::uint64_t opening_ = 0;
     Bytes table_;
     std::array<Bytes, 256> records_{};
