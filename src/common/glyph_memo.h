@@ -159,31 +159,28 @@ class GlyphMemo {
     // are not there, as for any read. Left as it was when the size cannot be told or is 0.
     template <class Read>
     void readWholeFile(Read read) {
-        const std::size_t size = fileSize();
+        const std::uint64_t size = fileSize();
         if (size == 0 || size > kWholeFileBytes) return;
         // Not value-initialised: every byte kept is overwritten by the read.
         owned_.reset(new unsigned char[size]);
         whole_ = true;
         wholeBytes_ = owned_.get();
-        wholeSize_ = read(0, owned_.get(), size);
+        wholeSize_ = read(0, owned_.get(), static_cast<std::size_t>(size));
     }
 
-    // The open stream's size, asked of the system once per opening.
-    std::size_t fileSize() {
+    // The open stream's size in bytes, asked of the system once per opening; 0 when it cannot be
+    // told (or is not a regular file).
+    std::uint64_t fileSize() {
         if (fileSize_ == kUnknownSize) fileSize_ = streamSize();
         return fileSize_;
     }
 
-    // The open stream's size in bytes (more than kWholeFileBytes: kWholeFileBytes + 1); 0 when it
-    // cannot be told (or is not a regular file).
-    std::size_t streamSize() const {
+    std::uint64_t streamSize() const {
         if (file_ == nullptr) return 0;
 #if defined(_WIN32)
         if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
         const long end = std::ftell(file_);
-        if (end <= 0) return 0;
-        return static_cast<unsigned long>(end) > kWholeFileBytes ? kWholeFileBytes + 1
-                                                                 : static_cast<std::size_t>(end);
+        return end > 0 ? static_cast<std::uint64_t>(end) : 0;
 #else
         // One system call, where the stream's seek to the end would take several.
         struct stat status {};
@@ -191,9 +188,7 @@ class GlyphMemo {
             status.st_size <= 0) {
             return 0;
         }
-        return static_cast<std::uint64_t>(status.st_size) > kWholeFileBytes
-                   ? kWholeFileBytes + 1
-                   : static_cast<std::size_t>(status.st_size);
+        return static_cast<std::uint64_t>(status.st_size);
 #endif
     }
 
@@ -215,7 +210,7 @@ class GlyphMemo {
     // Block headers (60 bytes in file A, fewer in file Z) are no longer.
     static constexpr std::size_t kLoneReadBytes = 64;
 
-    static constexpr std::size_t kUnknownSize = ~std::size_t{0};
+    static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
 
     // 256 records of the longest kind (1279 bytes in file A) fit several times over.
     static constexpr std::size_t kMaxArenaBytes = std::size_t{1} << 20;
@@ -227,7 +222,7 @@ class GlyphMemo {
     FontCache::FileBytes bytes_;              // the cache's copy, kept alive while served
     std::unique_ptr<unsigned char[]> owned_;  // a file read whole for this opening
     int windowReads_ = 0;
-    std::size_t fileSize_ = kUnknownSize;
+    std::uint64_t fileSize_ = kUnknownSize;
     std::uint64_t opening_ = 0;
     Bytes table_;
     std::array<Bytes, 256> records_{};

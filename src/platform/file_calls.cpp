@@ -250,10 +250,9 @@ void replaceFileWhole(const char* path, const void* data, std::size_t size) {
         end == LinkEnd::file || (end == LinkEnd::unknown && stat(target.c_str(), &existing) == 0);
     if (exists && S_ISDIR(existing.st_mode)) CFileException::ThrowOsError(EISDIR, path);
     if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(target, data, size, path);
-    // A new file gets the usual 0666 less the umask, as fopen would give it.
+    // A new file gets the usual 0666 less the umask, as fopen would give it; a replacement starts
+    // with the old file's permission bits less write for others, usually all that is left to set.
     std::string temporary;
-    // A replacement starts with the old file's permission bits less write for others, so that
-    // usually only the owner is left to set.
     const int file =
         createTemporaryBeside(target, exists ? existing.st_mode & 0755 : 0666, temporary);
     if (file < 0) {
